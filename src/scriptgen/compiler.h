@@ -1,0 +1,16 @@
+#pragma once
+
+#include "scriptgen/settings.h"
+
+namespace scriptgen {
+
+// Builds the complete text of one PHP script from the settings: the opening
+// tag, one assignment per non-empty field name, the sections whose switches
+// are set (connection, mail, insert, display all, display specific, create
+// table, drop table, always in that order) and the closing tag.
+Lines CompileScript(const ScriptSettings& settings);
+
+// The assignment line that fills the PHP variable `name` from the posted form.
+std::string AssignmentLine(const std::string& name);
+
+} // namespace scriptgen

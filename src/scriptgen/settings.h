@@ -1,0 +1,58 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace scriptgen {
+
+// One entry per script line; no entry ever holds a line break of its own.
+using Lines = std::vector<std::string>;
+
+struct MailItem {
+    std::string text;
+    bool checked = false;
+};
+
+// Everything a compile reads from the main window, captured at the moment of
+// the command. Texts are UTF-8 and are used exactly as typed.
+struct ScriptSettings {
+    Lines fieldList; // the form's field names, one per line
+
+    // Section switches, in the order their sections stand in the script.
+    bool useDatabase = false;
+    bool sendMail = false;
+    bool insertRecord = false;
+    bool displayAll = false;
+    bool displaySpecific = false;
+    bool createTable = false;
+    bool dropTable = false;
+
+    // Database connection.
+    std::string host, userName, password, database;
+
+    // Mail.
+    std::string recipient, subject, sender;
+    std::vector<MailItem> mailVariables;
+    std::string successPage, failurePage;
+
+    // Insert record: the table, its columns, and the value column of the
+    // mapping grid (data rows top to bottom, empty cells included).
+    std::string insertTable;
+    Lines insertFields;
+    Lines insertValues;
+
+    // Display all records.
+    std::string displayAllTable;
+    Lines displayAllFields;
+
+    // Display the first record where whereField = whereValue.
+    std::string displaySpecificTable, whereField, whereValue;
+    Lines displaySpecificFields;
+
+    // Table maintenance.
+    std::string createTableName;
+    Lines createTableFields;
+    std::string dropTableName;
+};
+
+} // namespace scriptgen
