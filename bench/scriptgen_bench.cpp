@@ -18,8 +18,7 @@ constexpr std::size_t kEntries = 10000;
 scriptgen::ScriptSettings LargeSettings()
 {
     scriptgen::ScriptSettings s;
-    s.useDatabase = s.sendMail = s.insertRecord = s.displayAll = s.displaySpecific = s.createTable = s.dropTable =
-        true;
+    s.useDatabase = s.sendMail = s.insertRecord = s.displayAll = s.displaySpecific = s.createTable = s.dropTable = true;
     s.host = "localhost";
     s.userName = "webuser";
     s.database = "shop";
@@ -53,16 +52,15 @@ const scriptgen::ScriptSettings& Settings()
 void SetPerLine(benchmark::State& state, std::size_t lines, std::size_t bytes)
 {
     state.counters["lines"] = static_cast<double>(lines);
-    state.counters["per_line"] = benchmark::Counter(static_cast<double>(lines),
-                                                    benchmark::Counter::kIsIterationInvariantRate |
-                                                        benchmark::Counter::kInvert);
+    state.counters["per_line"] = benchmark::Counter(
+        static_cast<double>(lines), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
 }
 
 std::size_t ScriptBytes(const scriptgen::Lines& script)
 {
     return std::accumulate(script.begin(), script.end(), std::size_t{0},
-                           [](std::size_t sum, const std::string& line) { return sum + line.size(); });
+        [](std::size_t sum, const std::string& line) { return sum + line.size(); });
 }
 
 void BM_CompileScript(benchmark::State& state)

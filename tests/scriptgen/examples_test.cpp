@@ -30,23 +30,23 @@ TEST(CompileScriptExamples, FrameAloneSkipsEmptyFieldLines)
 {
     scriptgen::ScriptSettings settings;
     settings.fieldList = {"name", "", "email"};
-    ExpectScript(scriptgen::CompileScript(settings), {
-                                                         {"<?php", 5},
-                                                         {"", 0},
-                                                         {"$name = $_POST['name'];", 23},
-                                                         {"$email = $_POST['email'];", 25},
-                                                         {"", 0},
-                                                         {"", 0},
-                                                         {"?>", 2},
-                                                     });
+    ExpectScript(scriptgen::CompileScript(settings),
+        {
+            {"<?php", 5},
+            {"", 0},
+            {"$name = $_POST['name'];", 23},
+            {"$email = $_POST['email'];", 25},
+            {"", 0},
+            {"", 0},
+            {"?>", 2},
+        });
 }
 
 scriptgen::ScriptSettings AllSectionsSettings()
 {
     scriptgen::ScriptSettings s;
     s.fieldList = {"name", "email"};
-    s.useDatabase = s.sendMail = s.insertRecord = s.displayAll = s.displaySpecific = s.createTable = s.dropTable =
-        true;
+    s.useDatabase = s.sendMail = s.insertRecord = s.displayAll = s.displaySpecific = s.createTable = s.dropTable = true;
     s.host = "dbhost";
     s.userName = "webuser";
     s.database = "shop";
@@ -73,8 +73,7 @@ scriptgen::ScriptSettings AllSectionsSettings()
 
 TEST(CompileScriptExamples, AllSevenSections)
 {
-    ExpectScript(
-        scriptgen::CompileScript(AllSectionsSettings()),
+    ExpectScript(scriptgen::CompileScript(AllSectionsSettings()),
         {
             {"<?php", 5},
             {"", 0},
@@ -90,7 +89,7 @@ TEST(CompileScriptExamples, AllSevenSections)
             {R"(echo "<HTML><META HTTP-EQUIV=Refresh CONTENT='0; URL=error.html'></HEAD></HTML>";)", 81},
             {" ", 1},
             {R"php(mysql_query("INSERT INTO people (name, email) VALUES ('$name', '$email')")or die("Insert Error: ".mysql_error());)php",
-             113},
+                113},
             {" ", 1},
             {R"(echo "<table border='1'>";)", 26},
             {R"($result = mysql_query( "SELECT * FROM people" ) or die("SELECT Error: ".mysql_error());)", 87},
@@ -105,7 +104,7 @@ TEST(CompileScriptExamples, AllSevenSections)
             {" ", 1},
             {R"(echo "<table border='1'><tr>";)", 30},
             {R"($result = mysql_query( "SELECT * FROM people WHERE name=$name" ) or die("SELECT Error: ".mysql_error());)",
-             104},
+                104},
             {"$row = mysql_fetch_array( $result );", 36},
             {"$email = $row['email'];", 23},
             {R"(echo ")", 6},

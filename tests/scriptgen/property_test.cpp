@@ -52,9 +52,8 @@ public:
         s.createTable = Flip();
         s.dropTable = Flip();
         for (std::string* box : {&s.host, &s.userName, &s.password, &s.database, &s.recipient, &s.subject, &s.sender,
-                                 &s.successPage, &s.failurePage, &s.insertTable, &s.displayAllTable,
-                                 &s.displaySpecificTable, &s.whereField, &s.whereValue, &s.createTableName,
-                                 &s.dropTableName})
+                 &s.successPage, &s.failurePage, &s.insertTable, &s.displayAllTable, &s.displaySpecificTable,
+                 &s.whereField, &s.whereValue, &s.createTableName, &s.dropTableName})
             *box = Text();
         for (const std::string& field : s.fieldList)
             s.mailVariables.push_back({"$" + field, Flip()});
@@ -77,12 +76,14 @@ private:
 
 std::size_t NonEmpty(const Lines& lines)
 {
-    return static_cast<std::size_t>(std::count_if(lines.begin(), lines.end(), [](const std::string& l) {
-        return !l.empty();
-    }));
+    return static_cast<std::size_t>(
+        std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return !l.empty(); }));
 }
 
-bool StartsWith(const std::string& line, std::string_view prefix) { return line.starts_with(prefix); }
+bool StartsWith(const std::string& line, std::string_view prefix)
+{
+    return line.starts_with(prefix);
+}
 
 struct ExpectedSection {
     bool ScriptSettings::*enabled;
@@ -95,15 +96,15 @@ const ExpectedSection kOrder[] = {
     {&ScriptSettings::useDatabase, "mysql_connect(\"", " ", [](const ScriptSettings&) -> std::size_t { return 3; }},
     {&ScriptSettings::sendMail, "if(mail(", " ", [](const ScriptSettings&) -> std::size_t { return 5; }},
     {&ScriptSettings::insertRecord, "mysql_query(\"INSERT INTO ", " ",
-     [](const ScriptSettings&) -> std::size_t { return 2; }},
+        [](const ScriptSettings&) -> std::size_t { return 2; }},
     {&ScriptSettings::displayAll, "echo \"<table border='1'>\";", " ",
-     [](const ScriptSettings& s) { return 7 + 2 * NonEmpty(s.displayAllFields); }},
+        [](const ScriptSettings& s) { return 7 + 2 * NonEmpty(s.displayAllFields); }},
     {&ScriptSettings::displaySpecific, "echo \"<table border='1'><tr>\";", " ",
-     [](const ScriptSettings& s) { return 7 + 2 * NonEmpty(s.displaySpecificFields); }},
+        [](const ScriptSettings& s) { return 7 + 2 * NonEmpty(s.displaySpecificFields); }},
     {&ScriptSettings::createTable, "$create_query = \"CREATE TABLE ", "",
-     [](const ScriptSettings& s) { return 8 + NonEmpty(s.createTableFields); }},
+        [](const ScriptSettings& s) { return 8 + NonEmpty(s.createTableFields); }},
     {&ScriptSettings::dropTable, "$drop_query = \"DROP TABLE ", "",
-     [](const ScriptSettings&) -> std::size_t { return 7; }},
+        [](const ScriptSettings&) -> std::size_t { return 7; }},
 };
 
 TEST(CompileScriptProperties, FrameSectionSizesAndOrderHoldForRandomSettings)
@@ -145,8 +146,7 @@ TEST(CompileScriptProperties, HugeInputsCompile)
 {
     const std::string megabyte(1 << 20, 'x');
     ScriptSettings s;
-    s.useDatabase = s.sendMail = s.insertRecord = s.displayAll = s.displaySpecific = s.createTable = s.dropTable =
-        true;
+    s.useDatabase = s.sendMail = s.insertRecord = s.displayAll = s.displaySpecific = s.createTable = s.dropTable = true;
     s.host = s.recipient = s.sender = s.insertTable = s.whereValue = s.dropTableName = megabyte;
     constexpr std::size_t kLines = 100000;
     s.fieldList.assign(kLines, "field");

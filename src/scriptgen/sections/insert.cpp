@@ -50,8 +50,8 @@ void AddInsertSection(const ScriptSettings& s, Lines& out)
     const JoinedList values(s.insertValues, "'");
 
     std::string line;
-    line.reserve(kOpening.size() + s.insertTable.size() + 2 + columns.size() + kValues.size() + values.size() +
-                 kEnd.size());
+    line.reserve(
+        kOpening.size() + s.insertTable.size() + 2 + columns.size() + kValues.size() + values.size() + kEnd.size());
     line.append(kOpening).append(s.insertTable).append(" (");
     columns.AppendTo(line);
     line.append(kValues);

@@ -25,7 +25,8 @@ std::size_t MailBodySize(const std::vector<MailItem>& items)
     std::size_t size = 2;
     for (const MailItem& item : items)
         if (item.checked)
-            size += 2 * item.text.size() + 4 + static_cast<std::size_t>(std::count(item.text.begin(), item.text.end(), '$'));
+            size += 2 * item.text.size() + 4 +
+                static_cast<std::size_t>(std::count(item.text.begin(), item.text.end(), '$'));
     return size;
 }
 
@@ -63,7 +64,7 @@ void AddMailSection(const ScriptSettings& s, Lines& out)
     constexpr std::string_view kReplyTo = "\\r\\nReply-to:";
     std::string line;
     line.reserve(8 + recipient.size() + 1 + subject.size() + 1 + MailBodySize(s.mailVariables) + kFrom.size() +
-                 kReplyTo.size() + 2 * s.sender.size() + 3);
+        kReplyTo.size() + 2 * s.sender.size() + 3);
     line.append("if(mail(").append(recipient).append(",").append(subject).append(",");
     AppendMailBody(line, s.mailVariables);
     line.append(kFrom).append(s.sender).append(kReplyTo).append(s.sender).append("\"))");

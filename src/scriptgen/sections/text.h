@@ -35,6 +35,9 @@ inline void Append(Lines& out, std::initializer_list<std::string_view> pieces)
 }
 
 // The only test any generator applies to a line: does it hold a character?
-inline bool HoldsText(std::string_view line) { return !line.empty(); }
+inline bool HoldsText(std::string_view line)
+{
+    return !line.empty();
+}
 
 } // namespace scriptgen::text
