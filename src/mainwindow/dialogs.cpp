@@ -1,0 +1,135 @@
+#include "mainwindow/dialogs.h"
+
+#include <QFileDialog>
+#include <QQueue>
+#include <QStringList>
+
+#include <utility>
+
+namespace zestrel {
+
+namespace {
+
+QQueue<QMessageBox::StandardButton>& Answers()
+{
+    static QQueue<QMessageBox::StandardButton> answers;
+    return answers;
+}
+
+QList<MessageBoxes::Shown>& ShownBoxes()
+{
+    static QList<MessageBoxes::Shown> shown;
+    return shown;
+}
+
+QQueue<QString>& FileNames()
+{
+    static QQueue<QString> names;
+    return names;
+}
+
+QStringList& OpenedWith()
+{
+    static QStringList names;
+    return names;
+}
+
+bool AnsweredInAdvance(
+    MessageBoxes::Kind kind, const QString& title, const QString& text, QMessageBox::StandardButton* answer)
+{
+    if (Answers().isEmpty())
+        return false;
+    *answer = Answers().dequeue();
+    ShownBoxes().append({kind, title, text});
+    return true;
+}
+
+// Without a parent the box is centred on the screen.
+void ShowBox(QMessageBox::Icon icon, const QString& title, const QString& text)
+{
+    QMessageBox box(icon, title, text, QMessageBox::Ok);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+} // namespace
+
+void MessageBoxes::information(const QString& title, const QString& text)
+{
+    QMessageBox::StandardButton answer;
+    if (!AnsweredInAdvance(Kind::Information, title, text, &answer))
+        ShowBox(QMessageBox::NoIcon, title, text);
+}
+
+void MessageBoxes::error(const QString& title, const QString& text)
+{
+    QMessageBox::StandardButton answer;
+    if (!AnsweredInAdvance(Kind::Error, title, text, &answer))
+        ShowBox(QMessageBox::Critical, title, text);
+}
+
+QMessageBox::StandardButton MessageBoxes::confirm(const QString& text)
+{
+    const QString title = QStringLiteral("Confirm");
+    QMessageBox::StandardButton answer;
+    if (AnsweredInAdvance(Kind::Question, title, text, &answer))
+        return answer;
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.move(300, 200);
+    const int result = box.exec();
+    return result == QMessageBox::Yes || result == QMessageBox::No ? static_cast<QMessageBox::StandardButton>(result)
+                                                                   : QMessageBox::Cancel;
+}
+
+void MessageBoxes::setNextAnswer(QMessageBox::StandardButton answer)
+{
+    Answers().enqueue(answer);
+}
+
+int MessageBoxes::pendingAnswers()
+{
+    return static_cast<int>(Answers().size());
+}
+
+QList<MessageBoxes::Shown> MessageBoxes::takeShown()
+{
+    return std::exchange(ShownBoxes(), {});
+}
+
+SaveDialog::SaveDialog(QObject* parent) : QObject(parent), filter_(QStringLiteral("PHP Files (*.php)")) {}
+
+QString SaveDialog::execute(QWidget* parent)
+{
+    QString chosen;
+    if (!FileNames().isEmpty()) {
+        OpenedWith().append(fileName_);
+        chosen = FileNames().dequeue();
+    } else {
+        // Overwriting is asked by the caller, about the file it really writes.
+        chosen = QFileDialog::getSaveFileName(
+            parent, QString(), fileName_, filter_, nullptr, QFileDialog::DontConfirmOverwrite);
+    }
+    if (!chosen.isEmpty())
+        fileName_ = chosen;
+    return chosen;
+}
+
+void SaveDialog::setNextFileName(const QString& name)
+{
+    FileNames().enqueue(name);
+}
+
+int SaveDialog::pendingFileNames()
+{
+    return static_cast<int>(FileNames().size());
+}
+
+QStringList SaveDialog::takeOpenedWith()
+{
+    return std::exchange(OpenedWith(), {});
+}
+
+} // namespace zestrel

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QList>
+#include <QMessageBox>
+#include <QObject>
+#include <QString>
+
+class QWidget;
+
+namespace zestrel {
+
+// Every message box of the program goes through here. Production shows the
+// real box; tests answer in advance with setNextAnswer(), and the box is then
+// recorded instead of shown, so no test ever blocks on a modal box.
+class MessageBoxes {
+public:
+    enum class Kind { Information, Error, Question };
+    struct Shown {
+        Kind kind;
+        QString title;
+        QString text;
+    };
+
+    // Plain box: no icon, one OK button, centred on the screen.
+    static void information(const QString& title, const QString& text);
+    // Error icon and one OK button.
+    static void error(const QString& title, const QString& text);
+    // The "Confirm" box with Yes (default), No and Cancel (Escape), placed at
+    // screen position 300, 200. Returns the button chosen; closing the box
+    // counts as Cancel.
+    static QMessageBox::StandardButton confirm(const QString& text);
+
+    static void setNextAnswer(QMessageBox::StandardButton answer);
+    static int pendingAnswers();
+    // The boxes answered in advance since the last call, oldest first.
+    static QList<Shown> takeShown();
+};
+
+// The save dialog: one object for the whole run, remembering the full name it
+// returned last and opening with it. Production shows the system's dialog;
+// tests answer in advance with setNextFileName() (an empty name cancels).
+class SaveDialog : public QObject {
+    Q_OBJECT
+public:
+    explicit SaveDialog(QObject* parent = nullptr);
+
+    QString filter() const { return filter_; }
+    QString fileName() const { return fileName_; }
+
+    // The chosen full name, or an empty string when the user cancelled.
+    QString execute(QWidget* parent);
+
+    static void setNextFileName(const QString& name);
+    static int pendingFileNames();
+    // The names the answered dialogs opened with, oldest first.
+    static QStringList takeOpenedWith();
+
+private:
+    QString filter_;
+    QString fileName_;
+};
+
+} // namespace zestrel

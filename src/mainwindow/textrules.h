@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace zestrel {
+
+// The lines of a multi-line edit's text: split at line breaks only (however
+// the edit wraps them on screen); a final line break adds no empty line.
+QStringList LogicalLines(const QString& text);
+
+// Replaces every line break (CR LF counting as one) by a space, keeping
+// `cursor` on the same character; used by single-line boxes.
+QString FlattenLineBreaks(const QString& text, int* cursor = nullptr);
+
+// The program file's name up to its first dot, every letter after the first
+// in lower case: "ScriptMaker.exe" gives "Scriptmaker".
+QString ApplicationTitleFor(const QString& programFilePath);
+
+// The title of the running program.
+QString ApplicationTitle();
+
+// Gives each caption an accelerator mark on a letter no other caption of the
+// list uses yet, preferring the first letters of words; a caption without a
+// free letter stays unmarked.
+QStringList WithAccelerators(const QStringList& captions);
+
+} // namespace zestrel
