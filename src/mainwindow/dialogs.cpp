@@ -94,6 +94,11 @@ int MessageBoxes::pendingAnswers()
     return static_cast<int>(Answers().size());
 }
 
+void MessageBoxes::clearPending()
+{
+    Answers().clear();
+}
+
 QList<MessageBoxes::Shown> MessageBoxes::takeShown()
 {
     return std::exchange(ShownBoxes(), {});
@@ -125,6 +130,11 @@ void SaveDialog::setNextFileName(const QString& name)
 int SaveDialog::pendingFileNames()
 {
     return static_cast<int>(FileNames().size());
+}
+
+void SaveDialog::clearPending()
+{
+    FileNames().clear();
 }
 
 QStringList SaveDialog::takeOpenedWith()

@@ -32,6 +32,8 @@ public:
 
     static void setNextAnswer(QMessageBox::StandardButton answer);
     static int pendingAnswers();
+    // Drops answers no box used.
+    static void clearPending();
     // The boxes answered in advance since the last call, oldest first.
     static QList<Shown> takeShown();
 };
@@ -52,6 +54,8 @@ public:
 
     static void setNextFileName(const QString& name);
     static int pendingFileNames();
+    // Drops names no dialog used.
+    static void clearPending();
     // The names the answered dialogs opened with, oldest first.
     static QStringList takeOpenedWith();
 

@@ -39,12 +39,13 @@ constexpr int kGridColumnWidth = 232;
 constexpr int kGridRowHeight = 16;
 const QColor kMaroon(0x80, 0x00, 0x00);
 
-// The dialog font: a narrow sans-serif at 8 points, about 11 pixels high.
+// The dialog font: a narrow sans-serif at 8 points, narrow enough that every
+// caption fits the bounds laid out for the classic 8-point dialog font.
 QFont DialogFont()
 {
     QFont font;
-    font.setFamilies({QStringLiteral("Nimbus Sans"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-        QStringLiteral("Helvetica")});
+    font.setFamilies({QStringLiteral("Nimbus Sans Narrow"), QStringLiteral("Liberation Sans Narrow"),
+        QStringLiteral("Arial Narrow"), QStringLiteral("DejaVu Sans Condensed")});
     font.setStyleHint(QFont::SansSerif);
     font.setPointSize(8);
     return font;
@@ -386,6 +387,7 @@ void TForm1::BuildDatabaseRecordsPage()
     StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     StringGrid1->setWordWrap(false);
+    StringGrid1->setTabKeyNavigation(false);
 
     AddLabel(GroupBox7, "Label14", {8, 256, 79, 13}, QStringLiteral("Variable / Value:"));
     ComboBox1 = AddComboBox(GroupBox7, "ComboBox1", {104, 248, 177, 21}, QStringLiteral("Value"), fieldVariables_);

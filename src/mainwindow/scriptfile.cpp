@@ -32,11 +32,21 @@ void WriteScriptFile(const QString& path, const scriptgen::Lines& lines)
     for (const std::string& line : lines)
         bytes.append(line.data(), static_cast<qsizetype>(line.size())).append("\r\n", 2);
 
+    // Unbuffered, and written until every byte is accepted: a short write is
+    // followed by another attempt, which reports the system's reason. (A
+    // buffered QSaveFile can lose a failed flush and commit a cut file.)
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         Fail(path, file.errorString());
-    if (file.write(bytes) != bytes.size())
-        Fail(path, file.errorString());
+    const char* data = bytes.constData();
+    qint64 left = bytes.size();
+    while (left > 0) {
+        const qint64 written = file.write(data, left);
+        if (written <= 0)
+            Fail(path, file.errorString());
+        data += written;
+        left -= written;
+    }
     if (!file.commit())
         Fail(path, file.errorString());
 }

@@ -1,0 +1,350 @@
+// Save Script driven through the tool button, with the save dialog and the
+// message boxes answered in advance: which file is written, when the user is
+// asked, the exact bytes on disk, and failures that leave old files intact.
+#include "formdriver.h"
+#include "mainwindow/scriptfile.h"
+#include "mainwindow/textrules.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <sys/resource.h>
+
+namespace {
+
+const QByteArray kOldContent = "old script\r\n";
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot prepare %s", qPrintable(path));
+}
+
+QByteArray ExpectedBytes(const scriptgen::Lines& lines)
+{
+    QByteArray bytes;
+    for (const std::string& line : lines)
+        bytes.append(line.data(), static_cast<qsizetype>(line.size())).append("\r\n");
+    return bytes;
+}
+
+void ClickSave(QObject* form)
+{
+    QTest::mouseClick(Child<QToolButton>(form, "ToolButton3"), Qt::LeftButton);
+}
+
+// A form with a compiled two-field script.
+std::unique_ptr<TForm1> CompiledForm(const QStringList& fields = {"name", "email"})
+{
+    auto form = StartForm();
+    TypeLines(Child<QWidget>(form.get(), "Memo1"), fields);
+    Compile(form.get());
+    zestrel::MessageBoxes::takeShown();
+    return form;
+}
+
+// Limits the size of files this process may write, so that even root meets
+// a write failure part-way through.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previousHandler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit saved_{};
+    void (*previousHandler_)(int) = nullptr;
+};
+
+} // namespace
+
+class SaveScriptTest : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup();
+
+    void refusedBeforeAnyCompile();
+    void refusedAfterNewScript();
+    void whichFileIsWritten_data();
+    void whichFileIsWritten();
+    void cancelledDialogWritesNothing();
+    void dialogRemembersTheLastName();
+    void fileHoldsTheBufferWithCrLf();
+    void laterSettingsDoNotReachTheFile();
+    void realConfirmationBox();
+    void failedSave_data();
+    void failedSave();
+    void failedWriteLeavesTheOldFileIntact();
+};
+
+void SaveScriptTest::cleanup()
+{
+    QVERIFY2(NoAnswersLeft(), "a box or dialog the test answered in advance never opened");
+    zestrel::MessageBoxes::takeShown();
+    zestrel::SaveDialog::takeOpenedWith();
+}
+
+void SaveScriptTest::refusedBeforeAnyCompile()
+{
+    const auto form = StartForm();
+    zestrel::MessageBoxes::setNextAnswer(QMessageBox::Ok);
+    zestrel::SaveDialog::setNextFileName("/nonexistent/never");
+    ClickSave(form.get());
+    const auto shown = zestrel::MessageBoxes::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown[0].kind, zestrel::MessageBoxes::Kind::Information);
+    QCOMPARE(shown[0].title, zestrel::ApplicationTitle());
+    QCOMPARE(shown[0].text, QString("Compile script before saving!"));
+    // The dialog never opened.
+    QCOMPARE(zestrel::SaveDialog::pendingFileNames(), 1);
+    zestrel::SaveDialog::clearPending();
+}
+
+void SaveScriptTest::refusedAfterNewScript()
+{
+    QTemporaryDir dir;
+    const auto form = CompiledForm();
+    Trigger(form.get(), "NewScript1");
+    zestrel::MessageBoxes::setNextAnswer(QMessageBox::Ok);
+    zestrel::SaveDialog::setNextFileName(dir.filePath("empty"));
+    ClickSave(form.get());
+    QCOMPARE(zestrel::MessageBoxes::takeShown().value(0).text, QString("Compile script before saving!"));
+    QCOMPARE(zestrel::SaveDialog::pendingFileNames(), 1);
+    zestrel::SaveDialog::clearPending();
+    QVERIFY(QDir(dir.path()).isEmpty());
+}
+
+void SaveScriptTest::whichFileIsWritten_data()
+{
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QStringList>("existing");
+    QTest::addColumn<int>("answer"); // 0: not asked
+    QTest::addColumn<QString>("written"); // empty: nothing written
+    const int yes = QMessageBox::Yes;
+    const int no = QMessageBox::No;
+    const int cancel = QMessageBox::Cancel;
+    QTest::newRow("new name gets .php") << "contact" << QStringList{} << 0 << "contact.php";
+    QTest::newRow("name ending in .php kept") << "contact.php" << QStringList{} << 0 << "contact.php";
+    QTest::newRow("suffix in capitals kept") << "CONTACT.PHP" << QStringList{} << 0 << "CONTACT.PHP";
+    QTest::newRow("other suffix gets .php") << "contact.html" << QStringList{} << 0 << "contact.html.php";
+    QTest::newRow("existing, Yes") << "contact.php" << QStringList{"contact.php"} << yes << "contact.php";
+    QTest::newRow("existing, No") << "contact.php" << QStringList{"contact.php"} << no << "";
+    QTest::newRow("existing, Cancel") << "contact.php" << QStringList{"contact.php"} << cancel << "";
+    QTest::newRow("bare name of an existing script, Yes")
+        << "contact" << QStringList{"contact.php"} << yes << "contact.php";
+    QTest::newRow("bare name of an existing script, No") << "contact" << QStringList{"contact.php"} << no << "";
+    QTest::newRow("existing bare name is not the file written")
+        << "contact" << QStringList{"contact"} << 0 << "contact.php";
+}
+
+void SaveScriptTest::whichFileIsWritten()
+{
+    QFETCH(QString, chosen);
+    QFETCH(QStringList, existing);
+    QFETCH(int, answer);
+    QFETCH(QString, written);
+    QTemporaryDir dir;
+    for (const QString& name : existing)
+        WriteFile(dir.filePath(name), kOldContent);
+    const auto form = CompiledForm();
+
+    zestrel::SaveDialog::setNextFileName(dir.filePath(chosen));
+    if (answer != 0)
+        zestrel::MessageBoxes::setNextAnswer(static_cast<QMessageBox::StandardButton>(answer));
+    ClickSave(form.get());
+
+    const auto shown = zestrel::MessageBoxes::takeShown();
+    if (answer != 0) {
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].kind, zestrel::MessageBoxes::Kind::Question);
+        QCOMPARE(shown[0].title, QString("Confirm"));
+        QCOMPARE(shown[0].text, QString("File already Exists. Overwrite File?"));
+    } else {
+        QVERIFY(shown.isEmpty());
+    }
+    QStringList expectedFiles = existing;
+    if (!written.isEmpty() && !expectedFiles.contains(written))
+        expectedFiles.append(written);
+    QStringList files = QDir(dir.path()).entryList(QDir::Files);
+    files.sort();
+    expectedFiles.sort();
+    QCOMPARE(files, expectedFiles);
+    for (const QString& name : files)
+        QCOMPARE(ReadAll(dir.filePath(name)), name == written ? ExpectedBytes(form->ScriptBuffer()) : kOldContent);
+    QVERIFY(form->ScriptCompiled());
+}
+
+void SaveScriptTest::cancelledDialogWritesNothing()
+{
+    QTemporaryDir dir;
+    const auto form = CompiledForm();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        zestrel::SaveDialog::setNextFileName(QString());
+        ClickSave(form.get());
+    }
+    QVERIFY(zestrel::MessageBoxes::takeShown().isEmpty());
+    QVERIFY(QDir(dir.path()).isEmpty());
+    QCOMPARE(zestrel::SaveDialog::takeOpenedWith(), QStringList({"", ""}));
+}
+
+void SaveScriptTest::dialogRemembersTheLastName()
+{
+    QTemporaryDir dir;
+    const auto form = CompiledForm();
+    const QString first = dir.filePath("first");
+    zestrel::SaveDialog::setNextFileName(first);
+    ClickSave(form.get());
+    zestrel::SaveDialog::setNextFileName(QString());
+    ClickSave(form.get());
+    zestrel::SaveDialog::setNextFileName(dir.filePath("second"));
+    ClickSave(form.get());
+    QCOMPARE(zestrel::SaveDialog::takeOpenedWith(), QStringList({"", first, first}));
+    QVERIFY(QFileInfo::exists(dir.filePath("first.php")));
+    QVERIFY(QFileInfo::exists(dir.filePath("second.php")));
+}
+
+void SaveScriptTest::fileHoldsTheBufferWithCrLf()
+{
+    QTemporaryDir dir;
+    const auto form = CompiledForm({"straße", "", " "});
+    zestrel::SaveDialog::setNextFileName(dir.filePath("contact"));
+    ClickSave(form.get());
+    const QByteArray bytes = ReadAll(dir.filePath("contact.php"));
+    const QByteArray expected = "<?php\r\n\r\n$stra\xc3\x9f"
+                                "e = $_POST['stra\xc3\x9f"
+                                "e'];\r\n$  = $_POST[' '];\r\n\r\n\r\n?>\r\n";
+    QCOMPARE(bytes, expected);
+}
+
+void SaveScriptTest::laterSettingsDoNotReachTheFile()
+{
+    QTemporaryDir dir;
+    const auto form = CompiledForm({"name"});
+    TypeLines(Child<QWidget>(form.get(), "Memo1"), {"", "email"});
+    zestrel::SaveDialog::setNextFileName(dir.filePath("contact"));
+    ClickSave(form.get());
+    QVERIFY(!ReadAll(dir.filePath("contact.php")).contains("email"));
+    QVERIFY(ReadAll(dir.filePath("contact.php")).contains("$name = $_POST['name'];"));
+}
+
+void SaveScriptTest::realConfirmationBox()
+{
+    QTemporaryDir dir;
+    const QString target = dir.filePath("contact.php");
+    WriteFile(target, kOldContent);
+    const auto form = CompiledForm();
+    QPoint position;
+    QString title, text;
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+    OnNextModal([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        if (!box) {
+            modal->close();
+            return;
+        }
+        position = box->pos();
+        title = box->windowTitle();
+        text = box->text();
+        defaultButton = box->standardButton(box->defaultButton());
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    zestrel::SaveDialog::setNextFileName(target);
+    ClickSave(form.get());
+    QCOMPARE(position, QPoint(300, 200));
+    QCOMPARE(title, QString("Confirm"));
+    QCOMPARE(text, QString("File already Exists. Overwrite File?"));
+    QCOMPARE(defaultButton, QMessageBox::Yes);
+    // Escape is Cancel: the file stays as it was.
+    QCOMPARE(ReadAll(target), kOldContent);
+}
+
+void SaveScriptTest::failedSave_data()
+{
+    QTest::addColumn<QString>("chosen");
+    QTest::newRow("missing folder") << "no/such/folder/contact";
+    QTest::newRow("path through a file") << "plain.txt/contact";
+    QTest::newRow("folder named like the script") << "folder.php";
+}
+
+void SaveScriptTest::failedSave()
+{
+    QFETCH(QString, chosen);
+    QTemporaryDir dir;
+    WriteFile(dir.filePath("plain.txt"), kOldContent);
+    QVERIFY(QDir(dir.path()).mkdir("folder.php"));
+    const auto form = CompiledForm();
+    const scriptgen::Lines buffer = form->ScriptBuffer();
+
+    const QString target = zestrel::ScriptFileName(dir.filePath(chosen));
+    zestrel::SaveDialog::setNextFileName(dir.filePath(chosen));
+    zestrel::MessageBoxes::setNextAnswer(QMessageBox::Ok);
+    ClickSave(form.get());
+    const auto shown = zestrel::MessageBoxes::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown[0].kind, zestrel::MessageBoxes::Kind::Error);
+    QCOMPARE(shown[0].title, zestrel::ApplicationTitle());
+    const QString prefix = QString("Cannot save the script to \"%1\": ").arg(QDir::toNativeSeparators(target));
+    QVERIFY2(shown[0].text.startsWith(prefix), qPrintable(shown[0].text));
+    QVERIFY2(shown[0].text.size() > prefix.size(), "the system's reason is missing");
+    QCOMPARE(ReadAll(dir.filePath("plain.txt")), kOldContent);
+    QVERIFY(form->ScriptCompiled());
+    QCOMPARE(form->ScriptBuffer(), buffer);
+
+    // The window goes on: the same script saves fine to a good name.
+    zestrel::SaveDialog::setNextFileName(dir.filePath("good"));
+    ClickSave(form.get());
+    QCOMPARE(ReadAll(dir.filePath("good.php")), ExpectedBytes(buffer));
+}
+
+void SaveScriptTest::failedWriteLeavesTheOldFileIntact()
+{
+    QTemporaryDir dir;
+    const QString target = dir.filePath("contact.php");
+    WriteFile(target, kOldContent);
+    const auto form = CompiledForm();
+    const scriptgen::Lines buffer = form->ScriptBuffer();
+    zestrel::SaveDialog::setNextFileName(target);
+    zestrel::MessageBoxes::setNextAnswer(QMessageBox::Yes);
+    zestrel::MessageBoxes::setNextAnswer(QMessageBox::Ok);
+    {
+        const FileSizeLimit limit(16);
+        ClickSave(form.get());
+    }
+    const auto shown = zestrel::MessageBoxes::takeShown();
+    QCOMPARE(shown.size(), 2);
+    QCOMPARE(shown[1].kind, zestrel::MessageBoxes::Kind::Error);
+    QCOMPARE(shown[1].text,
+        QString("Cannot save the script to \"%1\": %2").arg(QDir::toNativeSeparators(target), strerror(EFBIG)));
+    QCOMPARE(ReadAll(target), kOldContent);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"contact.php"});
+    QVERIFY(form->ScriptCompiled());
+    QCOMPARE(form->ScriptBuffer(), buffer);
+}
+
+QTEST_MAIN(SaveScriptTest)
+#include "savescript_test.moc"
