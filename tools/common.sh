@@ -24,7 +24,7 @@ ensure_packages() {
 BUILD_PACKAGES=(cmake g++ make qt6-base-dev libgl-dev)
 
 # What the test suite needs on top of that.
-TEST_PACKAGES=(libgtest-dev libbenchmark-dev clang-format clang-tidy)
+TEST_PACKAGES=(libgtest-dev libbenchmark-dev clang-format clang-tidy desktop-file-utils appstream dpkg-dev file)
 
 configure_and_build() {
     local build_dir="$1"
