@@ -24,7 +24,9 @@ ensure_packages() {
 BUILD_PACKAGES=(cmake g++ make qt6-base-dev libgl-dev)
 
 # What the test suite needs on top of that.
-TEST_PACKAGES=(libgtest-dev libbenchmark-dev clang-format clang-tidy desktop-file-utils appstream dpkg-dev file)
+TEST_PACKAGES=(libgtest-dev libbenchmark-dev
+    clang-format clang-tidy desktop-file-utils appstream dpkg-dev file
+    php-cli php-cgi php-mysql mariadb-server-core mariadb-client-core)
 
 configure_and_build() {
     local build_dir="$1"
