@@ -72,7 +72,7 @@ std::function<void(ScriptSettings&)> Alone(bool ScriptSettings::*section)
 }
 
 // The typical settings, every section ticked, then one change.
-std::function<void(ScriptSettings&)> AllWith(std::function<void(ScriptSettings&)> change)
+std::function<void(ScriptSettings&)> AllWith(const std::function<void(ScriptSettings&)>& change)
 {
     return [change](ScriptSettings& s) {
         s = Filled();

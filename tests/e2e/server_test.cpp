@@ -180,7 +180,7 @@ protected:
             {
                 ZESTREL_PHP_CGI,
                 "-d",
-                "auto_prepend_file=" ZESTREL_MYSQL_BRIDGE,
+                std::string("auto_prepend_file=") + ZESTREL_MYSQL_BRIDGE,
                 "-d",
                 "sendmail_path=\"" + sendmail + "\"",
                 "-d",
@@ -223,7 +223,7 @@ protected:
 
     // Runs SQL as the test user over the server's socket, independently of
     // PHP; returns the result rows, tab-separated fields split apart.
-    Table Query(const std::string& sql)
+    Table Query(const std::string& sql) const
     {
         const e2e::ProcessResult run = e2e::Run(
             {
