@@ -46,8 +46,15 @@ QLabel* MakeLabel(QWidget* parent, const char* name, int left, int top, const QS
     return label;
 }
 
-void FitToText(QLabel* label)
+constexpr int RightMargin = 8;
+
+// Sizes the label to its text; a text too long for the fixed window (a long
+// distribution name) is cut short with an ellipsis and shown whole as a tip.
+void ShowFitted(QLabel* label, const QString& text)
 {
+    const int room = label->parentWidget()->width() - label->x() - RightMargin;
+    label->setText(label->fontMetrics().elidedText(text, Qt::ElideRight, room));
+    label->setToolTip(label->text() == text ? QString() : text);
     label->resize(label->sizeHint().width(), LabelHeight);
 }
 
@@ -95,10 +102,8 @@ void TFormAbout::showEvent(QShowEvent* event)
 
 void TFormAbout::FormActivate()
 {
-    OS->setText(CurrentOperatingSystemText());
-    FitToText(OS);
-    PhysMem->setText(PhysicalMemoryText(TotalPhysicalMemory(), QLocale()));
-    FitToText(PhysMem);
+    ShowFitted(OS, CurrentOperatingSystemText());
+    ShowFitted(PhysMem, PhysicalMemoryText(TotalPhysicalMemory(), QLocale()));
 }
 
 void TFormAbout::Button1Click()

@@ -48,6 +48,12 @@ QByteArray ReadFile(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// The whole text a label stands for: a text cut short to fit shows whole as its tip.
+QString FullText(const QLabel* label)
+{
+    return label->toolTip().isEmpty() ? label->text() : label->toolTip();
+}
+
 bool HasVisiblePixel(const QPixmap& pixmap)
 {
     const QImage image = pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
@@ -262,19 +268,26 @@ void WindowsTest::aboutMachineTextsFilledOnEachShowing()
     form.show();
     const QString osText = CurrentOperatingSystemText();
     const QString memoryText = PhysicalMemoryText(TotalPhysicalMemory(), QLocale());
-    QCOMPARE(os->text(), osText);
-    QCOMPARE(memory->text(), memoryText);
+    QCOMPARE(FullText(os), osText);
+    QCOMPARE(FullText(memory), memoryText);
     QVERIFY(memory->text().endsWith(QStringLiteral(" KB")));
 #ifndef Q_OS_WIN
-    QVERIFY(!os->text().contains(QStringLiteral("Windows")));
+    QVERIFY(!osText.contains(QStringLiteral("Windows")));
 #endif
+    for (const QLabel* label : {os, memory}) {
+        QVERIFY2(label->geometry().right() < form.width(), qPrintable(label->text()));
+        if (label->text() != FullText(label)) {
+            QVERIFY(label->text().endsWith(QChar(0x2026)));
+            QVERIFY(FullText(label).startsWith(label->text().chopped(1)));
+        }
+    }
 
     form.hide();
     os->setText(QStringLiteral("stale"));
     memory->setText(QStringLiteral("stale"));
     form.show();
-    QCOMPARE(os->text(), osText);
-    QCOMPARE(memory->text(), memoryText);
+    QCOMPARE(FullText(os), osText);
+    QCOMPARE(FullText(memory), memoryText);
 }
 
 void WindowsTest::aboutIconAndCloseButton()
@@ -301,7 +314,7 @@ void WindowsTest::showAboutClosesWithButton()
     QString shownOs;
     WhenModalShown([&](QWidget* modal) {
         shown = modal;
-        shownOs = modal->findChild<QLabel*>(QStringLiteral("OS"))->text();
+        shownOs = FullText(modal->findChild<QLabel*>(QStringLiteral("OS")));
         QTest::mouseClick(modal->findChild<QPushButton*>(QStringLiteral("Button1")), Qt::LeftButton);
     });
     ShowAbout(&owner);
