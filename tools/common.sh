@@ -21,10 +21,12 @@ ensure_packages() {
 }
 
 # What building the program needs.
-BUILD_PACKAGES=(cmake g++ make qt6-base-dev libgl-dev fonts-urw-base35)
+BUILD_PACKAGES=(cmake g++ make qt6-base-dev qt6-svg-dev libgl-dev fonts-urw-base35)
 
 # What the test suite needs on top of that.
-TEST_PACKAGES=(libgtest-dev libbenchmark-dev)
+TEST_PACKAGES=(libgtest-dev libbenchmark-dev
+    clang-format clang-tidy desktop-file-utils appstream dpkg-dev file
+    php-cli php-cgi php-mysql mariadb-server-core mariadb-client-core)
 
 configure_and_build() {
     local build_dir="$1"

@@ -1,5 +1,8 @@
 #include "mainwindow/mainwindow.h"
 
+#include "about/aboutwindow.h"
+#include "about/website.h"
+#include "help/helpwindow.h"
 #include "mainwindow/dialogs.h"
 #include "mainwindow/scriptfile.h"
 #include "mainwindow/textrules.h"
@@ -14,6 +17,7 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QIcon>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -153,7 +157,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     setWindowTitle(QStringLiteral("Zestrel PHP Script Creator"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
         Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    setWindowIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/zestrel.svg")));
     setFont(DialogFont());
 
     auto* client = new QWidget(this);
@@ -745,12 +749,27 @@ void TForm1::AlterDatabaseRecords1Click()
     Guard([this] { ShowPage(TabSheet5); });
 }
 
-void TForm1::ToolButton5Click() {}
+void TForm1::ToolButton5Click()
+{
+    Guard([this] { ShowHelp(this); });
+}
 
-void TForm1::HelpContents1Click() {}
+void TForm1::HelpContents1Click()
+{
+    Guard([this] { ShowHelp(this); });
+}
 
-void TForm1::ToolButton6Click() {}
+void TForm1::ToolButton6Click()
+{
+    Guard([this] { OpenWebSite(this); });
+}
 
-void TForm1::VORTEQOnline1Click() {}
+void TForm1::VORTEQOnline1Click()
+{
+    Guard([this] { OpenWebSite(this); });
+}
 
-void TForm1::About1Click() {}
+void TForm1::About1Click()
+{
+    Guard([this] { ShowAbout(this); });
+}

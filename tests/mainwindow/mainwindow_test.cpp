@@ -1,6 +1,7 @@
 // The main window driven the way a person uses it: what it shows at start,
 // the field list feeding the pickers, the insert-mapping grid, the section
 // switches, New Script, the page items and Compile Script.
+#include "about/website.h"
 #include "formdriver.h"
 #include "mainwindow/textrules.h"
 #include "mainwindow/widgets.h"
@@ -23,6 +24,7 @@
 #include <QTextLayout>
 #include <QTimer>
 #include <QToolBar>
+#include <QUrl>
 
 #include <functional>
 
@@ -120,6 +122,9 @@ private slots:
     void pageItems_data();
     void pageItems();
     void exitClosesWindow();
+    void helpAndAboutOpenModally_data();
+    void helpAndAboutOpenModally();
+    void onlineOpensTheWebSite();
 
     void compileDefaultWindow();
     void compileTypedFieldList();
@@ -867,6 +872,55 @@ void MainWindowTest::exitClosesWindow()
     Compile(form.get());
     Trigger(form.get(), "Exit1");
     QVERIFY(!form->isVisible());
+}
+
+void MainWindowTest::helpAndAboutOpenModally_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("window");
+    QTest::newRow("Help tool button") << "ToolButton5"
+                                      << "TFormHelp";
+    QTest::newRow("Help Contents") << "HelpContents1"
+                                   << "TFormHelp";
+    QTest::newRow("About") << "About1"
+                           << "TFormAbout";
+}
+
+void MainWindowTest::helpAndAboutOpenModally()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, window);
+    const auto form = StartForm();
+    TickSwitch(form.get(), "ScriptSetup1", "CheckBox1");
+    QString opened;
+    OnNextModal([&](QWidget* modal) {
+        opened = QString::fromLatin1(modal->metaObject()->className());
+        modal->close();
+    });
+    QObject* sender = form->findChild<QObject*>(command);
+    if (auto* button = qobject_cast<QToolButton*>(sender))
+        QTest::mouseClick(button, Qt::LeftButton);
+    else
+        Trigger(form.get(), command.toLatin1().constData());
+    QCOMPARE(opened, window);
+    form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    // Closing the modal window does not run the first-activation settings.
+    QVERIFY(Enabled(form.get(), "Edit1"));
+}
+
+void MainWindowTest::onlineOpensTheWebSite()
+{
+    const auto form = StartForm();
+    QList<QUrl> opened;
+    const UrlOpener previous = SetUrlOpener([&opened](const QUrl& url) {
+        opened.append(url);
+        return true;
+    });
+    QTest::mouseClick(Child<QToolButton>(form.get(), "ToolButton6"), Qt::LeftButton);
+    Trigger(form.get(), "VORTEQOnline1");
+    SetUrlOpener(previous);
+    QCOMPARE(opened, QList<QUrl>({QUrl(WebSiteAddress()), QUrl(WebSiteAddress())}));
 }
 
 void MainWindowTest::compileDefaultWindow()

@@ -24,8 +24,8 @@ public:
     {
         static constexpr std::string_view kPieces[] = {"a", "Z", "_", "0", " ", "$", "'", "\"", "\\", ",", "é", "漢"};
         std::string text;
-        const int length = Pick(0, 3) == 0 ? 0 : Pick(1, 12);
-        for (int i = 0; i < length; ++i)
+        const std::size_t length = Pick(0, 3) == 0 ? 0 : Pick(1, 12);
+        for (std::size_t i = 0; i < length; ++i)
             text += kPieces[Pick(0, std::size(kPieces) - 1)];
         return text;
     }

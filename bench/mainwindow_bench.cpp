@@ -1,0 +1,105 @@
+// How the main window feels: one keystroke in a long field list (the whole
+// rebuild of the three pickers) and start-up to the window shown. Runs
+// offscreen unless a platform is chosen.
+#include "mainwindow/mainwindow.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QTextCursor>
+#include <QWindow>
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+void ShowAndWait(QWidget& window)
+{
+    window.show();
+    while (!window.windowHandle() || !window.windowHandle()->isExposed())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    QCoreApplication::processEvents();
+}
+
+std::unique_ptr<TForm1> FormWithFieldList(int lines)
+{
+    auto form = std::make_unique<TForm1>();
+    ShowAndWait(*form);
+    QStringList names;
+    names.reserve(lines);
+    for (int i = 0; i < lines; ++i)
+        names.append(QStringLiteral("field_%1").arg(i));
+    auto* memo = form->findChild<QPlainTextEdit*>(QStringLiteral("Memo1"));
+    memo->setPlainText(names.join(QLatin1Char('\n')));
+    memo->moveCursor(QTextCursor::End);
+    return form;
+}
+
+void SendKey(QWidget* target, int key, const QString& text)
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(target, &press);
+    QCoreApplication::sendEvent(target, &release);
+}
+
+// A typed character or a Backspace at the end of the list, in turn, so the
+// list keeps its length; each runs Memo1Change in full.
+void BM_Memo1Keystroke(benchmark::State& state)
+{
+    const auto form = FormWithFieldList(static_cast<int>(state.range(0)));
+    auto* memo = form->findChild<QPlainTextEdit*>(QStringLiteral("Memo1"));
+    bool typeNext = true;
+    for (auto _ : state) {
+        if (typeNext)
+            SendKey(memo, Qt::Key_X, QStringLiteral("x"));
+        else
+            SendKey(memo, Qt::Key_Backspace, QString());
+        typeNext = !typeNext;
+    }
+    state.counters["lines"] = static_cast<double>(state.range(0));
+}
+BENCHMARK(BM_Memo1Keystroke)->Arg(200)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
+
+// The rebuild alone, without the edit's own work for the keystroke.
+void BM_Memo1ChangeRebuild(benchmark::State& state)
+{
+    const auto form = FormWithFieldList(static_cast<int>(state.range(0)));
+    for (auto _ : state)
+        form->Memo1Change();
+}
+BENCHMARK(BM_Memo1ChangeRebuild)->Arg(200)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
+
+// Creating the window and showing it, after the first time in the process.
+void BM_StartupToShown(benchmark::State& state)
+{
+    for (auto _ : state) {
+        TForm1 form;
+        ShowAndWait(form);
+    }
+}
+BENCHMARK(BM_StartupToShown)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const auto processStart = std::chrono::steady_clock::now();
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    benchmark::Initialize(&argc, argv);
+    QApplication app(argc, argv);
+    {
+        // The first window of a run: application, fonts and style start cold.
+        TForm1 form;
+        ShowAndWait(form);
+        const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - processStart;
+        std::printf("Start-up, main() to first window shown: %.1f ms\n", elapsed.count());
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

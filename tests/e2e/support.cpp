@@ -1,0 +1,130 @@
+#include "support.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace e2e {
+
+namespace {
+
+// An unnamed temporary file: the child writes into it, the parent reads it
+// back after the child has ended. Files rather than pipes, so that a child
+// that writes much to both streams can never block on a full pipe.
+struct Scratch {
+    std::FILE* file = std::tmpfile();
+    Scratch()
+    {
+        if (!file)
+            throw std::runtime_error(std::string("tmpfile: ") + std::strerror(errno));
+    }
+    ~Scratch() { std::fclose(file); }
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+    int fd() const { return fileno(file); }
+
+    std::string Contents() const
+    {
+        std::string text;
+        std::rewind(file);
+        char buffer[4096];
+        std::size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+            text.append(buffer, n);
+        return text;
+    }
+};
+
+std::vector<char*> CStrings(const std::vector<std::string>& strings)
+{
+    std::vector<char*> result;
+    result.reserve(strings.size() + 1);
+    for (const std::string& s : strings)
+        result.push_back(const_cast<char*>(s.c_str()));
+    result.push_back(nullptr);
+    return result;
+}
+
+} // namespace
+
+ProcessResult Run(const std::vector<std::string>& argv, const std::vector<std::string>& env, const std::string& input)
+{
+    Scratch in, out, err;
+    if (!input.empty() && std::fwrite(input.data(), 1, input.size(), in.file) != input.size())
+        throw std::runtime_error("cannot write the child's input");
+    std::fflush(in.file);
+    std::rewind(in.file);
+
+    std::vector<char*> args = CStrings(argv);
+    std::vector<char*> envp = CStrings(env);
+    const pid_t pid = fork();
+    if (pid < 0)
+        throw std::runtime_error(std::string("fork: ") + std::strerror(errno));
+    if (pid == 0) {
+        if (dup2(in.fd(), 0) < 0 || dup2(out.fd(), 1) < 0 || dup2(err.fd(), 2) < 0)
+            _exit(126);
+        execve(args[0], args.data(), envp.data());
+        _exit(127);
+    }
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0)
+        if (errno != EINTR)
+            throw std::runtime_error(std::string("waitpid: ") + std::strerror(errno));
+    ProcessResult result;
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.out = out.Contents();
+    result.err = err.Contents();
+    return result;
+}
+
+std::string PathEntry()
+{
+    const char* path = std::getenv("PATH");
+    return std::string("PATH=") + (path && *path ? path : "/usr/bin:/bin");
+}
+
+TempDir::TempDir()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "zestrel-e2e-test.XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error(std::string("mkdtemp: ") + std::strerror(errno));
+    path_ = pattern;
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::string ReadFile(const std::filesystem::path& file)
+{
+    std::ifstream stream(file, std::ios::binary);
+    std::ostringstream text;
+    text << stream.rdbuf();
+    return text.str();
+}
+
+void WriteFile(const std::filesystem::path& file, const std::string& text)
+{
+    std::ofstream stream(file, std::ios::binary | std::ios::trunc);
+    stream << text;
+    if (!stream.flush())
+        throw std::runtime_error("cannot write " + file.string());
+}
+
+void WriteScript(const std::filesystem::path& file, const scriptgen::Lines& lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text.append(line).append("\r\n");
+    WriteFile(file, text);
+}
+
+} // namespace e2e

@@ -1,0 +1,48 @@
+#pragma once
+
+// Helpers shared by the end-to-end tests: running a program with a given
+// input and environment, temporary folders, and files written the way the
+// program saves a script.
+#include "scriptgen/settings.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+struct ProcessResult {
+    int exitCode = -1; // the exit status, or -1 when the program did not exit normally
+    std::string out;
+    std::string err;
+};
+
+// Runs `argv[0]` (a full path) with exactly the environment `env` (KEY=VALUE
+// entries), feeding `input` to its standard input.
+ProcessResult Run(
+    const std::vector<std::string>& argv, const std::vector<std::string>& env, const std::string& input = {});
+
+// The PATH of this process, as a KEY=VALUE entry for a child's environment.
+std::string PathEntry();
+
+// A fresh folder under the system's temporary directory, removed with all its
+// contents when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+std::string ReadFile(const std::filesystem::path& file);
+void WriteFile(const std::filesystem::path& file, const std::string& text);
+
+// Writes the lines as Save Script does: each line followed by CR LF.
+void WriteScript(const std::filesystem::path& file, const scriptgen::Lines& lines);
+
+} // namespace e2e
