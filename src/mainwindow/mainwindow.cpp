@@ -69,7 +69,7 @@ QLabel* AddLabel(QWidget* parent, const char* name, QRect bounds, const QString&
 
 QGroupBox* AddGroupBox(QWidget* parent, const char* name, QRect bounds, const QString& title)
 {
-    return Place(new QGroupBox(title, parent), name, bounds);
+    return Place(new zestrel::GroupBox(title, parent), name, bounds);
 }
 
 QLineEdit* AddEdit(QWidget* parent, const char* name, QRect bounds, const QString& text = {})

@@ -54,8 +54,6 @@ QString ApplicationTitleFor(const QString& programFilePath)
     const QString name = QFileInfo(programFilePath).fileName();
     const qsizetype dot = name.indexOf(u'.');
     const QString stem = dot < 0 ? name : name.left(dot);
-    if (stem.isEmpty())
-        return stem;
     return stem.left(1) + stem.mid(1).toLower();
 }
 

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPalette>
 #include <QSize>
 
@@ -16,6 +17,21 @@ QValidator::State SingleLineValidator::validate(QString& input, int& pos) const
 {
     input = FlattenLineBreaks(input, &pos);
     return Acceptable;
+}
+
+void GroupBox::paintEvent(QPaintEvent* /*event*/)
+{
+    QPainter painter(this);
+    const QFontMetrics metrics(font());
+    const QRect frame = rect().adjusted(0, metrics.height() / 2, -1, -1);
+    painter.setPen(palette().color(QPalette::Mid));
+    painter.drawRect(frame);
+    painter.setPen(palette().color(QPalette::Light));
+    painter.drawRect(frame.adjusted(1, 1, 1, 1));
+    const QRect caption(8, 0, metrics.horizontalAdvance(title()) + 4, metrics.height());
+    painter.fillRect(caption, palette().window());
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(caption, Qt::AlignCenter, title());
 }
 
 LabeledEdit::LabeledEdit(const QString& caption, QWidget* parent)
@@ -34,8 +50,8 @@ void LabeledEdit::changeEvent(QEvent* event)
 void LabeledEdit::moveEvent(QMoveEvent* event)
 {
     // The caption stands just above the edit, 3 pixels apart.
-    const int height = label_->fontMetrics().height() + 2;
-    label_->setGeometry(x(), y() - 3 - height, width(), height);
+    constexpr int kCaptionHeight = 13;
+    label_->setGeometry(x(), y() - 3 - kCaptionHeight, width(), kCaptionHeight);
     QLineEdit::moveEvent(event);
 }
 

@@ -4,6 +4,7 @@
 
 #include <QAbstractListModel>
 #include <QAbstractTableModel>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QTableView>
 #include <QValidator>
@@ -21,6 +22,17 @@ class SingleLineValidator : public QValidator {
 public:
     using QValidator::QValidator;
     State validate(QString& input, int& pos) const override;
+};
+
+// A group box whose frame runs through the middle of its caption, so that
+// contents laid out from the top of the box stay inside the frame.
+class GroupBox : public QGroupBox {
+    Q_OBJECT
+public:
+    using QGroupBox::QGroupBox;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 };
 
 // A single-line edit with its own caption above it; the caption is greyed

@@ -121,7 +121,7 @@ inline bool NoAnswersLeft()
 }
 
 // Runs `handle` on the next modal window as soon as it is open.
-inline void OnNextModal(std::function<void(QWidget*)> handle)
+inline void OnNextModal(const std::function<void(QWidget*)>& handle)
 {
     auto* timer = new QTimer;
     timer->setInterval(10);
