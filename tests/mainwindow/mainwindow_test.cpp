@@ -1,6 +1,8 @@
 // The main window driven the way a person uses it: what it shows at start,
 // the field list feeding the pickers, the insert-mapping grid, the section
 // switches, New Script, the page items and Compile Script.
+#include "mainwindow_test.h"
+
 #include "about/website.h"
 #include "formdriver.h"
 #include "mainwindow/textrules.h"
@@ -77,62 +79,6 @@ void TickSwitch(QObject* form, const char* pageItem, const char* checkBox)
 }
 
 } // namespace
-
-class MainWindowTest : public QObject {
-    Q_OBJECT
-private slots:
-    void cleanup();
-
-    void windowFrame();
-    void defaultStateAfterStart();
-    void defaultTexts_data();
-    void defaultTexts();
-    void bounds_data();
-    void bounds();
-    void captionsFitTheirBounds();
-    void fontAndColours();
-    void toolBar();
-    void menus_data();
-    void menus();
-    void menusHaveDistinctAccelerators();
-    void tabOrder_data();
-    void tabOrder();
-
-    void realMessageBoxAndFirstActivationOnce();
-
-    void propagation_data();
-    void propagation();
-    void retypingUnticksMailVariables();
-    void emptyingFieldListEmptiesLists();
-
-    void gridRowsFollowTableFields();
-    void pickerFillsValueCells();
-    void freshlyTickedPickerWritesRowOne();
-    void renamedFieldKeepsItsValue();
-    void hiddenRowComesBackWithItsValue();
-    void emptiedListLosesHeaderRow();
-    void headerRowCannotBeSelected();
-
-    void switches_data();
-    void switches();
-    void pickerEnabledAgainByItsSwitch();
-
-    void newScriptOnFreshWindow();
-    void newScriptKeepsValuesAndSwitches();
-    void pageItems_data();
-    void pageItems();
-    void exitClosesWindow();
-    void helpAndAboutOpenModally_data();
-    void helpAndAboutOpenModally();
-    void onlineOpensTheWebSite();
-
-    void compileDefaultWindow();
-    void compileTypedFieldList();
-    void compileReadsTheControls();
-    void longWrappedFieldNameStaysOneVariable();
-    void pastedLineBreakBecomesSpace_data();
-    void pastedLineBreakBecomesSpace();
-};
 
 void MainWindowTest::cleanup()
 {
@@ -1030,4 +976,3 @@ void MainWindowTest::pastedLineBreakBecomesSpace()
 }
 
 QTEST_MAIN(MainWindowTest)
-#include "mainwindow_test.moc"

@@ -1,6 +1,8 @@
 // Save Script driven through the tool button, with the save dialog and the
 // message boxes answered in advance: which file is written, when the user is
 // asked, the exact bytes on disk, and failures that leave old files intact.
+#include "savescript_test.h"
+
 #include "formdriver.h"
 #include "mainwindow/scriptfile.h"
 #include "mainwindow/textrules.h"
@@ -82,25 +84,6 @@ private:
 };
 
 } // namespace
-
-class SaveScriptTest : public QObject {
-    Q_OBJECT
-private slots:
-    void cleanup();
-
-    void refusedBeforeAnyCompile();
-    void refusedAfterNewScript();
-    void whichFileIsWritten_data();
-    void whichFileIsWritten();
-    void cancelledDialogWritesNothing();
-    void dialogRemembersTheLastName();
-    void fileHoldsTheBufferWithCrLf();
-    void laterSettingsDoNotReachTheFile();
-    void realConfirmationBox();
-    void failedSave_data();
-    void failedSave();
-    void failedWriteLeavesTheOldFileIntact();
-};
 
 void SaveScriptTest::cleanup()
 {
@@ -347,4 +330,3 @@ void SaveScriptTest::failedWriteLeavesTheOldFileIntact()
 }
 
 QTEST_MAIN(SaveScriptTest)
-#include "savescript_test.moc"

@@ -1,6 +1,8 @@
 // The window's rules that need no window: the insert-mapping grid model, the
 // line rules of the edits, the application's title, menu accelerators and
 // the name a script is saved under.
+#include "units_test.h"
+
 #include "mainwindow/insertgrid.h"
 #include "mainwindow/scriptfile.h"
 #include "mainwindow/textrules.h"
@@ -10,31 +12,6 @@
 #include <QTest>
 
 using zestrel::InsertGrid;
-
-class UnitsTest : public QObject {
-    Q_OBJECT
-private slots:
-    void gridStartsWithHeaderAndOneDataRow();
-    void gridRowsFollowTheList_data();
-    void gridRowsFollowTheList();
-    void gridKeepsTextsOfHiddenRows();
-    void gridLosesItsHeaderRowWhenTheListIsEmptied();
-    void gridRefusesSelectingFixedOrMissingCells_data();
-    void gridRefusesSelectingFixedOrMissingCells();
-    void gridCurrentCellFollowsAShrinkingList();
-    void gridResetColumnWritesTheHeading();
-    void gridValueGoesToTheCurrentRow();
-    void logicalLines_data();
-    void logicalLines();
-    void flattenLineBreaks_data();
-    void flattenLineBreaks();
-    void applicationTitle_data();
-    void applicationTitle();
-    void accelerators_data();
-    void accelerators();
-    void scriptFileName_data();
-    void scriptFileName();
-};
 
 void UnitsTest::gridStartsWithHeaderAndOneDataRow()
 {
@@ -292,4 +269,3 @@ void UnitsTest::scriptFileName()
 }
 
 QTEST_GUILESS_MAIN(UnitsTest)
-#include "units_test.moc"

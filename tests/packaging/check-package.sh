@@ -25,7 +25,7 @@ echo "Built $deb"
 depends="$(dpkg-deb -f "$deb" Depends)"
 echo "Depends: $depends"
 for needed in libqt6widgets6 libqt6gui6 libqt6core6 libstdc++6 libc6 libqt6svg6 qt6-qpa-plugins; do
-    grep -q -E "(^|, )$needed( |,|$)" <<<"$depends" || fail "Depends does not name $needed"
+    grep -q -E "(^|, )${needed//+/\\+}( |,|$)" <<<"$depends" || fail "Depends does not name $needed"
 done
 # Every declared package exists in Debian 12 (they are installed here).
 for pkg in $(sed -E 's/\([^)]*\)//g; s/[,|]/ /g' <<<"$depends"); do

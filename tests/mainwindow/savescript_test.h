@@ -1,0 +1,23 @@
+#pragma once
+
+// Declared in a header so that moc's output is compiled on its own.
+#include <QObject>
+
+class SaveScriptTest : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup();
+
+    void refusedBeforeAnyCompile();
+    void refusedAfterNewScript();
+    void whichFileIsWritten_data();
+    void whichFileIsWritten();
+    void cancelledDialogWritesNothing();
+    void dialogRemembersTheLastName();
+    void fileHoldsTheBufferWithCrLf();
+    void laterSettingsDoNotReachTheFile();
+    void realConfirmationBox();
+    void failedSave_data();
+    void failedSave();
+    void failedWriteLeavesTheOldFileIntact();
+};
