@@ -168,8 +168,8 @@ void FormattersTest::memory_data()
     QTest::newRow("below 1 KB prints no digits") << quint64{1023} << english << " KB";
     QTest::newRow("exactly 1 KB") << quint64{1024} << english << "1 KB";
     QTest::newRow("remainder discarded") << quint64{2047} << english << "1 KB";
-    QTest::newRow("three digits, no separator") << quint64{999 * 1024} << english << "999 KB";
-    QTest::newRow("first separator") << quint64{1000 * 1024} << english << "1,000 KB";
+    QTest::newRow("three digits, no separator") << quint64{999ULL * 1024} << english << "999 KB";
+    QTest::newRow("first separator") << quint64{1000ULL * 1024} << english << "1,000 KB";
     QTest::newRow("English grouping") << quint64{523744ULL * 1024} << english << "523,744 KB";
     QTest::newRow("German grouping") << quint64{523744ULL * 1024} << german << "523.744 KB";
     QTest::newRow("C locale still groups") << quint64{523744ULL * 1024} << QLocale::c() << "523,744 KB";
