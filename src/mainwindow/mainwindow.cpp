@@ -232,7 +232,7 @@ void TForm1::BuildToolBar(QWidget* client)
     separator->setFrameShadow(QFrame::Sunken);
     separator->setFixedWidth(8);
     ToolBar3->addWidget(separator);
-    ToolButton5 = addButton("ToolButton5", QStyle::SP_DialogHelpButton, QStringLiteral("Help"));
+    ToolButton5 = addButton("ToolButton5", QStyle::SP_MessageBoxQuestion, QStringLiteral("Help"));
     ToolButton6 = addButton("ToolButton6", QStyle::SP_DriveNetIcon, QStringLiteral("Online"));
 }
 
@@ -484,7 +484,11 @@ template <typename Body> void TForm1::Guard(Body&& body) noexcept
 
 bool TForm1::event(QEvent* event)
 {
-    if (event->type() == QEvent::WindowActivate && !activated_) {
+    // The first-activation settings run once per run. They also run when the
+    // window is shown without being made active (no window manager, focus
+    // stealing prevention), so that no click can reach a control before them.
+    const bool showsOrActivates = event->type() == QEvent::WindowActivate || event->type() == QEvent::Show;
+    if (showsOrActivates && !activated_) {
         activated_ = true;
         FormActivate();
     }

@@ -449,6 +449,28 @@ void MainWindowTest::realMessageBoxAndFirstActivationOnce()
     QVERIFY(Enabled(form.get(), "Edit4"));
 }
 
+void MainWindowTest::shownWithoutActivationStillAppliesFirstSettings()
+{
+    // A window shown but never made active (no window manager, focus
+    // stealing prevention) must not offer enabled task controls whose
+    // switches are unticked: a click could otherwise land before activation.
+    // Checked right after show(), before the platform's activation has been
+    // delivered.
+    TForm1 form;
+    form.setAttribute(Qt::WA_ShowWithoutActivating);
+    form.show();
+    QVERIFY(!form.isActiveWindow());
+    for (const char* name : kTaskControls)
+        QVERIFY2(!Enabled(&form, name), name);
+    QCOMPARE(form.Grid().cell(0, 0), QString("Field"));
+
+    // Becoming active later does not run them a second time.
+    TickSwitch(&form, "ScriptSetup1", "CheckBox1");
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QVERIFY(Enabled(&form, "Edit1"));
+}
+
 void MainWindowTest::propagation_data()
 {
     QTest::addColumn<QStringList>("typed");

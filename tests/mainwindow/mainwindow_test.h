@@ -24,6 +24,7 @@ private slots:
     void tabOrder();
 
     void realMessageBoxAndFirstActivationOnce();
+    void shownWithoutActivationStillAppliesFirstSettings();
 
     void propagation_data();
     void propagation();
