@@ -25,7 +25,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${ZESTREL_SITE_URL}")
 # Libraries the program links are found by dpkg-shlibdeps; plugins Qt loads
-# at run time are not, so they are named here.
+# at run time (the SVG icon engine) are not, nor is the narrow font the window is laid out for, so
+# they are named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, fonts-urw-base35")
 include(CPack)
