@@ -67,10 +67,8 @@ TFormAbout::TFormAbout(QWidget* parent)
 {
     setObjectName(QStringLiteral("FormAbout"));
     setWindowTitle(QStringLiteral("About"));
-    QFont dialogFont(QStringLiteral("MS Sans Serif"));
-    dialogFont.setStyleHint(QFont::SansSerif);
-    dialogFont.setPixelSize(11);
-    setFont(dialogFont);
+    // The window takes the dialog font of the window that opens it.
+    setAttribute(Qt::WA_WindowPropagation);
 
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));

@@ -861,8 +861,10 @@ void MainWindowTest::helpAndAboutOpenModally()
     const auto form = StartForm();
     TickSwitch(form.get(), "ScriptSetup1", "CheckBox1");
     QString opened;
+    QString family;
     OnNextModal([&](QWidget* modal) {
         opened = QString::fromLatin1(modal->metaObject()->className());
+        family = modal->font().family();
         modal->close();
     });
     QObject* sender = form->findChild<QObject*>(command);
@@ -871,6 +873,10 @@ void MainWindowTest::helpAndAboutOpenModally()
     else
         Trigger(form.get(), command.toLatin1().constData());
     QCOMPARE(opened, window);
+    // The About window's labels use the main window's dialog font (the help
+    // page brings its own fonts).
+    if (window == "TFormAbout")
+        QCOMPARE(family, form->font().family());
     form->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(form.get()));
     // Closing the modal window does not run the first-activation settings.
