@@ -32,7 +32,7 @@ std::size_t EstimateLineCount(const ScriptSettings& s)
 
 std::string AssignmentLine(const std::string& name)
 {
-    return text::Concat({"$", name, " = $_POST['", name, "'];"});
+    return text::Concat("$", name, " = $_POST['", name, "'];");
 }
 
 Lines CompileScript(const ScriptSettings& settings)

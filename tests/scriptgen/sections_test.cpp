@@ -175,6 +175,14 @@ INSTANTIATE_TEST_SUITE_P(Mail, SectionTest,
             },
             MailLines(
                 R"(if(mail($email,'Feedback',"\$a: $a\n\$\$c: $$c\n\$: $\n\$ city : $ city \n","From:$email\r\nReply-to:$email")))")},
+        SectionCase{"DollarsInsideALabelAndLabelsWithoutOne", scriptgen::AddMailSection,
+            [](ScriptSettings& s) {
+                MailDefaults(s);
+                Pages(s);
+                s.mailVariables = {{"plain", true}, {"a$b$", true}, {"", true}};
+            },
+            MailLines(
+                R"(if(mail($email,'Feedback',"plain: plain\na\$b\$: a$b$\n: \n","From:$email\r\nReply-to:$email")))")},
         SectionCase{"EmptyPagesAndBoxes", scriptgen::AddMailSection, [](ScriptSettings&) {},
             MailLines(R"(if(mail('','',"","From:\r\nReply-to:")))", "", "")}),
     CaseName);

@@ -9,8 +9,8 @@ namespace scriptgen {
 void AddConnectionSection(const ScriptSettings& s, Lines& out)
 {
     constexpr std::string_view kCallEnd = "\") or die(mysql_error());";
-    text::Append(out, {"mysql_connect(\"", s.host, "\", \"", s.userName, "\", \"", s.password, kCallEnd});
-    text::Append(out, {"mysql_select_db(\"", s.database, kCallEnd});
+    text::Append(out, "mysql_connect(\"", s.host, "\", \"", s.userName, "\", \"", s.password, kCallEnd);
+    text::Append(out, "mysql_select_db(\"", s.database, kCallEnd);
     out.emplace_back(" ");
 }
 

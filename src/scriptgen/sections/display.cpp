@@ -13,7 +13,7 @@ void AppendAssignments(Lines& out, const Lines& fields)
 {
     for (const std::string& field : fields)
         if (text::HoldsText(field))
-            text::Append(out, {"$", field, " = $row['", field, "'];"});
+            text::Append(out, "$", field, " = $row['", field, "'];");
 }
 
 // One table cell per shown field; these lines continue an open PHP string.
@@ -21,7 +21,7 @@ void AppendCells(Lines& out, const Lines& fields)
 {
     for (const std::string& field : fields)
         if (text::HoldsText(field))
-            text::Append(out, {"<td>$", field, "</td>"});
+            text::Append(out, "<td>$", field, "</td>");
 }
 
 } // namespace
@@ -30,7 +30,7 @@ void AppendCells(Lines& out, const Lines& fields)
 void AddDisplayAllSection(const ScriptSettings& s, Lines& out)
 {
     out.emplace_back("echo \"<table border='1'>\";");
-    text::Append(out, {kQueryOpening, s.displayAllTable, kQueryEnd});
+    text::Append(out, kQueryOpening, s.displayAllTable, kQueryEnd);
     out.emplace_back("while($row = mysql_fetch_array( $result )) {");
     AppendAssignments(out, s.displayAllFields);
     out.emplace_back("echo \"<tr>");
@@ -44,7 +44,7 @@ void AddDisplayAllSection(const ScriptSettings& s, Lines& out)
 void AddDisplaySpecificSection(const ScriptSettings& s, Lines& out)
 {
     out.emplace_back("echo \"<table border='1'><tr>\";");
-    text::Append(out, {kQueryOpening, s.displaySpecificTable, " WHERE ", s.whereField, "=", s.whereValue, kQueryEnd});
+    text::Append(out, kQueryOpening, s.displaySpecificTable, " WHERE ", s.whereField, "=", s.whereValue, kQueryEnd);
     out.emplace_back("$row = mysql_fetch_array( $result );");
     AppendAssignments(out, s.displaySpecificFields);
     out.emplace_back("echo \"");

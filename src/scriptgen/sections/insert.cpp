@@ -18,16 +18,16 @@ public:
 
     std::size_t size() const { return size_; }
 
-    void AppendTo(std::string& out) const
+    void PutTo(text::LineWriter& out) const
     {
         bool first = true;
         for (const std::string& line : lines_) {
             if (!text::HoldsText(line))
                 continue;
             if (!first)
-                out.append(", ");
+                out.Put(", ");
             first = false;
-            out.append(quote_).append(line).append(quote_);
+            out.Put(quote_).Put(line).Put(quote_);
         }
     }
 
@@ -49,15 +49,14 @@ void AddInsertSection(const ScriptSettings& s, Lines& out)
     const JoinedList columns(s.insertFields, "");
     const JoinedList values(s.insertValues, "'");
 
-    std::string line;
-    line.reserve(
+    text::LineWriter line(
         kOpening.size() + s.insertTable.size() + 2 + columns.size() + kValues.size() + values.size() + kEnd.size());
-    line.append(kOpening).append(s.insertTable).append(" (");
-    columns.AppendTo(line);
-    line.append(kValues);
-    values.AppendTo(line);
-    line.append(kEnd);
-    out.push_back(std::move(line));
+    line.Put(kOpening).Put(s.insertTable).Put(" (");
+    columns.PutTo(line);
+    line.Put(kValues);
+    values.PutTo(line);
+    line.Put(kEnd);
+    out.push_back(std::move(line).Finish());
     out.emplace_back(" ");
 }
 

@@ -13,7 +13,7 @@ std::string DollarRule(const std::string& box)
 {
     if (!box.empty() && box.front() == '$')
         return box;
-    return text::Concat({"'", box, "'"});
+    return text::Concat("'", box, "'");
 }
 
 // The mail body as a PHP double-quoted string: one "label: value" line per
@@ -30,25 +30,27 @@ std::size_t MailBodySize(const std::vector<MailItem>& items)
     return size;
 }
 
-void AppendMailBody(std::string& out, const std::vector<MailItem>& items)
+void PutMailBody(text::LineWriter& line, const std::vector<MailItem>& items)
 {
-    out.push_back('"');
+    line.Put('"');
     for (const MailItem& item : items) {
         if (!item.checked)
             continue;
-        for (char c : item.text) {
-            if (c == '$')
-                out.push_back('\\');
-            out.push_back(c);
+        // The label, copied in runs with a backslash before every "$".
+        std::string_view rest = item.text;
+        for (std::size_t dollar = rest.find('$'); dollar != std::string_view::npos; dollar = rest.find('$')) {
+            line.Put(rest.substr(0, dollar)).Put("\\$");
+            rest.remove_prefix(dollar + 1);
         }
-        out.append(": ").append(item.text).append("\\n");
+        line.Put(rest);
+        line.Put(": ").Put(item.text).Put("\\n");
     }
-    out.push_back('"');
+    line.Put('"');
 }
 
 void AppendRedirect(Lines& out, const std::string& page)
 {
-    text::Append(out, {"echo \"<HTML><META HTTP-EQUIV=Refresh CONTENT='0; URL=", page, "'></HEAD></HTML>\";"});
+    text::Append(out, "echo \"<HTML><META HTTP-EQUIV=Refresh CONTENT='0; URL=", page, "'></HEAD></HTML>\";");
 }
 
 } // namespace
@@ -62,13 +64,14 @@ void AddMailSection(const ScriptSettings& s, Lines& out)
     const std::string subject = DollarRule(s.subject);
     constexpr std::string_view kFrom = ",\"From:";
     constexpr std::string_view kReplyTo = "\\r\\nReply-to:";
-    std::string line;
-    line.reserve(8 + recipient.size() + 1 + subject.size() + 1 + MailBodySize(s.mailVariables) + kFrom.size() +
-        kReplyTo.size() + 2 * s.sender.size() + 3);
-    line.append("if(mail(").append(recipient).append(",").append(subject).append(",");
-    AppendMailBody(line, s.mailVariables);
-    line.append(kFrom).append(s.sender).append(kReplyTo).append(s.sender).append("\"))");
-    out.push_back(std::move(line));
+    constexpr std::string_view kOpening = "if(mail(";
+    constexpr std::string_view kEnd = "\"))";
+    text::LineWriter line(kOpening.size() + recipient.size() + 1 + subject.size() + 1 + MailBodySize(s.mailVariables) +
+        kFrom.size() + s.sender.size() + kReplyTo.size() + s.sender.size() + kEnd.size());
+    line.Put(kOpening).Put(recipient).Put(',').Put(subject).Put(',');
+    PutMailBody(line, s.mailVariables);
+    line.Put(kFrom).Put(s.sender).Put(kReplyTo).Put(s.sender).Put(kEnd);
+    out.push_back(std::move(line).Finish());
     AppendRedirect(out, s.successPage);
     out.emplace_back("else");
     AppendRedirect(out, s.failurePage);

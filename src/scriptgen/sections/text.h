@@ -2,7 +2,7 @@
 
 #include <cstddef>
 #include <cstring>
-#include <initializer_list>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -12,26 +12,76 @@
 // with one allocation at most: its length is known before it is assembled.
 namespace scriptgen::text {
 
-inline std::string Concat(std::initializer_list<std::string_view> pieces)
+namespace detail {
+
+// A piece as a view. Arrays are the program's own string literals, so their
+// length is known at compile time and no strlen runs per line.
+template <std::size_t N> constexpr std::string_view View(const char (&literal)[N])
 {
-    std::size_t size = 0;
-    for (std::string_view piece : pieces)
-        size += piece.size();
-    // Sized once, then filled by plain copies: this runs for nearly every
-    // line of a script, so it avoids append's per-piece capacity checks.
-    std::string line(size, '\0');
-    char* at = line.data();
-    for (std::string_view piece : pieces) {
-        if (!piece.empty())
-            std::memcpy(at, piece.data(), piece.size());
-        at += piece.size();
-    }
-    return line;
+    return {literal, N - 1};
 }
 
-inline void Append(Lines& out, std::initializer_list<std::string_view> pieces)
+inline std::string_view View(std::string_view piece)
 {
-    out.push_back(Concat(pieces));
+    return piece;
+}
+
+} // namespace detail
+
+// Fills a line whose final length is known before it is assembled: one
+// allocation of that size, then plain copies without append's capacity
+// checks. A piece that would overrun the length is a fault in the caller's
+// arithmetic and stops with an exception instead of writing past the end.
+class LineWriter {
+public:
+    explicit LineWriter(std::size_t size) : line_(size, '\0'), at_(line_.data()) {}
+
+    LineWriter& Put(std::string_view piece)
+    {
+        if (piece.size() > Remaining())
+            throw std::logic_error("script line longer than its computed length");
+        if (!piece.empty())
+            std::memcpy(at_, piece.data(), piece.size());
+        at_ += piece.size();
+        return *this;
+    }
+
+    LineWriter& Put(char c)
+    {
+        if (Remaining() == 0)
+            throw std::logic_error("script line longer than its computed length");
+        *at_++ = c;
+        return *this;
+    }
+
+    // The finished line; it must be exactly as long as announced.
+    std::string Finish() &&
+    {
+        if (Remaining() != 0)
+            throw std::logic_error("script line shorter than its computed length");
+        return std::move(line_);
+    }
+
+private:
+    std::size_t Remaining() const { return line_.size() - static_cast<std::size_t>(at_ - line_.data()); }
+
+    std::string line_;
+    char* at_;
+};
+
+// The pieces joined into one new line. A variadic template rather than an
+// initializer list: the pieces' lengths stay in registers and the copies of
+// literals inline, which matters because this runs for nearly every line.
+template <typename... Pieces> std::string Concat(const Pieces&... pieces)
+{
+    LineWriter line((detail::View(pieces).size() + ...));
+    (line.Put(detail::View(pieces)), ...);
+    return std::move(line).Finish();
+}
+
+template <typename... Pieces> void Append(Lines& out, const Pieces&... pieces)
+{
+    out.push_back(Concat(pieces...));
 }
 
 // The only test any generator applies to a line: does it hold a character?
