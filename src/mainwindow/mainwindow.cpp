@@ -125,8 +125,13 @@ QStringList WithDollar(const QStringList& lines)
 {
     QStringList entries;
     entries.reserve(lines.size());
-    for (const QString& line : lines)
-        entries.append(QLatin1Char('$') + line);
+    for (const QString& line : lines) {
+        // Sized once: "$" + line would grow a one-character string.
+        QString entry(line.size() + 1, Qt::Uninitialized);
+        entry[0] = u'$';
+        std::copy(line.cbegin(), line.cend(), entry.begin() + 1);
+        entries.append(std::move(entry));
+    }
     return entries;
 }
 
