@@ -32,6 +32,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <algorithm>
 #include <exception>
 
 namespace {

@@ -35,6 +35,10 @@ inline std::string_view View(std::string_view piece)
 class LineWriter {
 public:
     explicit LineWriter(std::size_t size) : line_(size, '\0'), at_(line_.data()) {}
+    // The write position points into the line's own buffer, which for short
+    // lines lives inside the object: a copy or move would leave it dangling.
+    LineWriter(const LineWriter&) = delete;
+    LineWriter& operator=(const LineWriter&) = delete;
 
     LineWriter& Put(std::string_view piece)
     {
