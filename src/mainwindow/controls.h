@@ -1,0 +1,44 @@
+#pragma once
+
+// Builders for the window's controls: each creates a control, gives it its
+// component name as objectName and places it at its bounds.
+#include <QFont>
+#include <QRect>
+#include <QString>
+
+#include <initializer_list>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QStringListModel;
+class QWidget;
+
+namespace zestrel {
+
+// The dialog font: a narrow sans-serif at 8 points, narrow enough that every
+// caption fits the bounds laid out for the classic 8-point dialog font.
+QFont DialogFont();
+
+template <typename Widget> Widget* Place(Widget* widget, const char* name, QRect bounds)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(bounds);
+    return widget;
+}
+
+QLabel* AddLabel(QWidget* parent, const char* name, QRect bounds, const QString& text);
+QGroupBox* AddGroupBox(QWidget* parent, const char* name, QRect bounds, const QString& title);
+QLineEdit* AddEdit(QWidget* parent, const char* name, QRect bounds, const QString& text = {});
+QPlainTextEdit* AddMemo(QWidget* parent, const char* name, QRect bounds, bool scrollBar);
+QCheckBox* AddCheckBox(QWidget* parent, const char* name, QRect bounds, const QString& caption);
+// An editable combo box showing `text`, its list taken from `model`.
+QComboBox* AddComboBox(QWidget* parent, const char* name, QRect bounds, const QString& text, QStringListModel* model);
+
+// Keyboard focus order within a container follows the given order.
+void SetTabOrder(std::initializer_list<QWidget*> chain);
+
+} // namespace zestrel
