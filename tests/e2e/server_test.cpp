@@ -24,9 +24,10 @@
 
 namespace {
 
+using e2e::Form;
+using Response = e2e::CgiResponse;
 using scriptgen::Lines;
 using scriptgen::ScriptSettings;
-using Form = std::vector<std::pair<std::string, std::string>>;
 using Table = std::vector<std::vector<std::string>>;
 
 // How to reach the server that the CTest set-up step started.
@@ -46,42 +47,6 @@ bool ReadServer(Server& server)
     server = {values["SOCKET"], values["PORT"], values["USER"], values["PASSWORD"], values["DATABASE"]};
     return !server.socket.empty() && !server.port.empty() && !server.database.empty();
 }
-
-std::string UrlEncode(const std::string& text)
-{
-    static const char* hex = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : text) {
-        if (std::isalnum(c) || c == '-' || c == '_' || c == '.' || c == '~') {
-            out.push_back(static_cast<char>(c));
-        } else if (c == ' ') {
-            out.push_back('+');
-        } else {
-            out.push_back('%');
-            out.push_back(hex[c >> 4]);
-            out.push_back(hex[c & 15]);
-        }
-    }
-    return out;
-}
-
-std::string EncodeForm(const Form& form)
-{
-    std::string body;
-    for (const auto& [key, value] : form) {
-        if (!body.empty())
-            body.push_back('&');
-        body += UrlEncode(key) + "=" + UrlEncode(value);
-    }
-    return body;
-}
-
-struct Response {
-    int exitCode = -1;
-    std::string headers;
-    std::string body;
-    std::string errors; // PHP's warnings and errors
-};
 
 struct Mail {
     std::map<std::string, std::string> headers;
@@ -175,42 +140,10 @@ protected:
     {
         const auto script = dir_.path() / ("script" + std::to_string(++scripts_) + ".php");
         e2e::WriteScript(script, scriptgen::CompileScript(settings));
-        const std::string body = EncodeForm(form);
-        const e2e::ProcessResult run = e2e::Run(
-            {
-                ZESTREL_PHP_CGI,
-                "-d",
-                std::string("auto_prepend_file=") + ZESTREL_MYSQL_BRIDGE,
-                "-d",
-                "sendmail_path=\"" + sendmail + "\"",
-                "-d",
-                "display_errors=stderr",
-                "-d",
-                "log_errors=0",
-                "-d",
-                "html_errors=0",
-                "-d",
-                "error_reporting=-1",
-            },
-            {
-                e2e::PathEntry(),
-                "GATEWAY_INTERFACE=CGI/1.1",
-                "SERVER_PROTOCOL=HTTP/1.1",
-                "REDIRECT_STATUS=200",
-                "REQUEST_METHOD=POST",
-                "SCRIPT_FILENAME=" + script.string(),
-                "CONTENT_TYPE=application/x-www-form-urlencoded",
-                "CONTENT_LENGTH=" + std::to_string(body.size()),
-            },
-            body);
-        Response response;
-        response.exitCode = run.exitCode;
-        response.errors = run.err;
-        const std::size_t split = run.out.find("\r\n\r\n");
-        response.headers = run.out.substr(0, split);
-        if (split != std::string::npos)
-            response.body = run.out.substr(split + 4);
-        return response;
+        e2e::CgiRequest request;
+        request.body = e2e::EncodeForm(form);
+        request.ini = {std::string("auto_prepend_file=") + ZESTREL_MYSQL_BRIDGE, "sendmail_path=\"" + sendmail + "\""};
+        return e2e::RunCgi(ZESTREL_PHP_CGI, script, request);
     }
 
     // A transport that appends each message to `file`.

@@ -1,5 +1,6 @@
 #include "support.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -125,6 +126,68 @@ void WriteScript(const std::filesystem::path& file, const scriptgen::Lines& line
     for (const std::string& line : lines)
         text.append(line).append("\r\n");
     WriteFile(file, text);
+}
+
+std::string UrlEncode(const std::string& text)
+{
+    static const char* hex = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : text) {
+        if (std::isalnum(c) || c == '-' || c == '_' || c == '.' || c == '~') {
+            out.push_back(static_cast<char>(c));
+        } else if (c == ' ') {
+            out.push_back('+');
+        } else {
+            out.push_back('%');
+            out.push_back(hex[c >> 4]);
+            out.push_back(hex[c & 15]);
+        }
+    }
+    return out;
+}
+
+std::string EncodeForm(const Form& form)
+{
+    std::string body;
+    for (const auto& [key, value] : form) {
+        if (!body.empty())
+            body.push_back('&');
+        body += UrlEncode(key) + "=" + UrlEncode(value);
+    }
+    return body;
+}
+
+CgiResponse RunCgi(const std::string& phpCgi, const std::filesystem::path& script, const CgiRequest& request)
+{
+    std::vector<std::string> argv{
+        phpCgi, "-d", "display_errors=stderr", "-d", "log_errors=0", "-d", "html_errors=0", "-d", "error_reporting=-1"};
+    for (const std::string& setting : request.ini) {
+        argv.emplace_back("-d");
+        argv.push_back(setting);
+    }
+    std::vector<std::string> env{
+        PathEntry(),
+        "GATEWAY_INTERFACE=CGI/1.1",
+        "SERVER_PROTOCOL=HTTP/1.1",
+        "REDIRECT_STATUS=200",
+        "REQUEST_METHOD=" + request.method,
+        "SCRIPT_FILENAME=" + script.string(),
+    };
+    if (request.method == "POST") {
+        env.emplace_back("CONTENT_TYPE=application/x-www-form-urlencoded");
+        env.push_back("CONTENT_LENGTH=" + std::to_string(request.body.size()));
+    }
+    env.insert(env.end(), request.env.begin(), request.env.end());
+
+    const ProcessResult run = Run(argv, env, request.body);
+    CgiResponse response;
+    response.exitCode = run.exitCode;
+    response.errors = run.err;
+    const std::size_t split = run.out.find("\r\n\r\n");
+    response.headers = run.out.substr(0, split);
+    if (split != std::string::npos)
+        response.body = run.out.substr(split + 4);
+    return response;
 }
 
 } // namespace e2e

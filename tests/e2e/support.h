@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace e2e {
@@ -44,5 +45,31 @@ void WriteFile(const std::filesystem::path& file, const std::string& text);
 
 // Writes the lines as Save Script does: each line followed by CR LF.
 void WriteScript(const std::filesystem::path& file, const scriptgen::Lines& lines);
+
+// A posted form, its fields in the order a browser sends them.
+using Form = std::vector<std::pair<std::string, std::string>>;
+
+// application/x-www-form-urlencoded, as a browser encodes a form.
+std::string UrlEncode(const std::string& text);
+std::string EncodeForm(const Form& form);
+
+// One request to a script, run the way a web server runs it through CGI.
+struct CgiRequest {
+    std::string method = "POST";
+    std::string body; // sent as application/x-www-form-urlencoded
+    std::vector<std::string> ini; // php.ini settings, NAME=VALUE
+    std::vector<std::string> env; // further CGI variables (HTTP_ORIGIN=...), KEY=VALUE
+};
+
+struct CgiResponse {
+    int exitCode = -1;
+    std::string headers; // the header lines PHP sent, CR LF separated
+    std::string body;
+    std::string errors; // PHP's warnings and errors
+};
+
+// Runs `script` with the php-cgi program `phpCgi`; PHP's own messages go to
+// the errors, never into the page.
+CgiResponse RunCgi(const std::string& phpCgi, const std::filesystem::path& script, const CgiRequest& request);
 
 } // namespace e2e

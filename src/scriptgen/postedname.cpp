@@ -1,0 +1,36 @@
+#include "scriptgen/postedname.h"
+
+#include <algorithm>
+
+namespace scriptgen {
+
+std::optional<std::string> PostedKey(std::string_view name)
+{
+    name = name.substr(0, name.find('\0'));
+    name.remove_prefix(std::min(name.find_first_not_of(' '), name.size()));
+
+    std::string key;
+    key.reserve(name.size());
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const char c = name[i];
+        if (c == ' ' || c == '.') {
+            key.push_back('_');
+        } else if (c == '[') {
+            if (key.empty())
+                return std::nullopt;
+            if (name.find(']', i + 1) != std::string_view::npos)
+                return key;
+            key.push_back('_');
+            for (const char rest : name.substr(i + 1))
+                key.push_back(rest == ' ' || rest == '.' || rest == '[' ? '_' : rest);
+            return key;
+        } else {
+            key.push_back(c);
+        }
+    }
+    if (key.empty())
+        return std::nullopt;
+    return key;
+}
+
+} // namespace scriptgen
