@@ -1,5 +1,6 @@
 #include "scriptgen/compiler.h"
 
+#include "scriptgen/safe/sections.h"
 #include "scriptgen/sections/sections.h"
 #include "scriptgen/sections/text.h"
 
@@ -37,6 +38,9 @@ std::string AssignmentLine(const std::string& name)
 
 Lines CompileScript(const ScriptSettings& settings)
 {
+    if (settings.target == Target::Safe)
+        return safe::CompileSafeScript(settings);
+
     Lines script;
     script.reserve(EstimateLineCount(settings));
 

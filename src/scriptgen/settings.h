@@ -13,9 +13,15 @@ struct MailItem {
     bool checked = false;
 };
 
+// Which script a compile writes: the classic one, with every text exactly as
+// typed, or the safe one for current PHP, which treats every text as data.
+enum class Target { Classic, Safe };
+
 // Everything a compile reads from the main window, captured at the moment of
 // the command. Texts are UTF-8 and are used exactly as typed.
 struct ScriptSettings {
+    Target target = Target::Classic;
+
     Lines fieldList; // the form's field names, one per line
 
     // Section switches, in the order their sections stand in the script.

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "scriptgen/safe/values.h"
+#include "scriptgen/settings.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The generators of the safe script. Each appends its lines to `out`, every
+// line starting with `indent`; the script compiler decides where each part
+// stands in the request's flow.
+namespace scriptgen::safe {
+
+// What the parts of one safe script share.
+struct Context {
+    explicit Context(const ScriptSettings& s) : settings(s), fields(s.fieldList) {}
+    bool Changes() const
+    {
+        return settings.sendMail || settings.insertRecord || settings.createTable || settings.dropTable;
+    }
+    bool Displays() const { return settings.displayAll || settings.displaySpecific; }
+    bool DatabaseTasks() const
+    {
+        return settings.insertRecord || settings.createTable || settings.dropTable || Displays();
+    }
+    // A script with nothing but the connection tells whether it works.
+    bool ConnectionOnly() const { return settings.useDatabase && !settings.sendMail && !DatabaseTasks(); }
+    bool Connects() const { return DatabaseTasks() || ConnectionOnly(); }
+
+    const ScriptSettings& settings;
+    FieldSet fields;
+};
+
+// A value box as a PHP expression: the field's entry in $form, or the text.
+std::string PhpValue(const Context& context, std::string_view box);
+
+// The key of a field in $_POST, as PHP files it.
+std::string PostedKeyOf(std::string_view field);
+
+// `items` as a PHP array, one item per line: "<opening>[", the items, "]<closing>".
+void AppendArray(Lines& out, std::string_view indent, std::string_view opening, const std::vector<std::string>& items,
+    std::string_view closing);
+
+// The whole safe script for the settings.
+Lines CompileSafeScript(const ScriptSettings& settings);
+
+// The PHP functions the script calls, each written only when it is needed.
+void AddHelperFunctions(const Context& context, Lines& out);
+// zestrel_connect(): the connection with the settings of the Host box.
+void AddConnectFunction(const Context& context, Lines& out);
+// zestrel_succeeded() and zestrel_failed(): what the visitor gets.
+void AddOutcomeFunctions(const Context& context, Lines& out);
+
+void AddSafeCreateTable(const Context& context, std::string_view indent, Lines& out);
+void AddSafeInsert(const Context& context, std::string_view indent, Lines& out);
+void AddSafeMail(const Context& context, std::string_view indent, Lines& out);
+void AddSafeDropTable(const Context& context, std::string_view indent, Lines& out);
+void AddSafeDisplayAll(const Context& context, std::string_view indent, Lines& out);
+void AddSafeDisplaySpecific(const Context& context, std::string_view indent, Lines& out);
+
+// The messages the page shows when the tasks succeeded (without a mail
+// section), and the caption of the button that posts a create- or drop-only
+// script back to itself; each is a PHP expression.
+std::vector<std::string> DoneMessages(const Context& context);
+std::string ConfirmCaption(const Context& context);
+
+} // namespace scriptgen::safe

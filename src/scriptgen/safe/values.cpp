@@ -1,0 +1,143 @@
+#include "scriptgen/safe/values.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace scriptgen::safe {
+
+namespace {
+
+std::string_view Trim(std::string_view text)
+{
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+std::string_view WithoutQuotes(std::string_view box)
+{
+    if (box.size() >= 2 && box.front() == '\'' && box.back() == '\'')
+        return box.substr(1, box.size() - 2);
+    return box;
+}
+
+std::optional<unsigned> Port(std::string_view digits)
+{
+    if (digits.empty() || digits.size() > 5 ||
+        !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    unsigned port = 0;
+    for (const char c : digits)
+        port = port * 10 + static_cast<unsigned>(c - '0');
+    if (port == 0 || port > 65535)
+        return std::nullopt;
+    return port;
+}
+
+Endpoint Problem(std::string text)
+{
+    Endpoint endpoint;
+    endpoint.problem = std::move(text);
+    return endpoint;
+}
+
+std::string Quoted(std::string_view text)
+{
+    return "\"" + std::string(text) + "\"";
+}
+
+} // namespace
+
+FieldSet::FieldSet(const Lines& fieldList)
+{
+    for (const std::string& line : fieldList)
+        if (!line.empty() && names_.insert(line).second)
+            order_.push_back(line);
+}
+
+Value ResolveValue(std::string_view box, const FieldSet& fields)
+{
+    const std::string_view inner = WithoutQuotes(box);
+    if (inner.size() > 1 && inner.front() == '$' && fields.Contains(inner.substr(1)))
+        return {true, inner.substr(1)};
+    return {false, box};
+}
+
+std::string_view MissingField(std::string_view box, const FieldSet& fields)
+{
+    const std::string_view inner = WithoutQuotes(box);
+    if (inner.size() < 2 || inner.front() != '$' || fields.Contains(inner.substr(1)))
+        return {};
+    if (std::any_of(inner.begin(), inner.end(), [](unsigned char c) { return std::isspace(c) || c < 0x20; }))
+        return {};
+    return inner;
+}
+
+Endpoint ParseHost(std::string_view text)
+{
+    const std::string shown = Quoted(text);
+    if (text.empty())
+        return Problem("Host is empty: type the name of the MySQL server, such as localhost.");
+    if (std::any_of(text.begin(), text.end(), [](unsigned char c) { return std::isspace(c) || c < 0x20; }))
+        return Problem("Host " + shown + " holds a blank: type the server's name alone, such as localhost.");
+
+    Endpoint endpoint;
+    std::string_view rest; // what follows the host: empty, or ":" and a port or socket
+    if (text.front() == '[') {
+        const std::size_t close = text.find(']');
+        if (close == std::string_view::npos || close == 1)
+            return Problem("Host " + shown + " opens an IPv6 address with \"[\" but does not close it with \"]\".");
+        endpoint.host = std::string(text.substr(0, close + 1));
+        rest = text.substr(close + 1);
+        if (!rest.empty() && rest.front() != ':')
+            return Problem("Host " + shown + " has text after the IPv6 address: only \":\" and a port may follow.");
+    } else if (std::count(text.begin(), text.end(), ':') > 1) {
+        // An IPv6 address without a port; mysqli wants it in brackets.
+        endpoint.host = "[" + std::string(text) + "]";
+    } else {
+        const std::size_t colon = text.find(':');
+        endpoint.host = std::string(text.substr(0, colon));
+        if (colon != std::string_view::npos)
+            rest = text.substr(colon);
+        if (endpoint.host.empty())
+            return Problem("Host " + shown + " names no server before the \":\": type it first, such as localhost" +
+                std::string(rest) + ".");
+    }
+    if (rest.empty())
+        return endpoint;
+
+    rest.remove_prefix(1);
+    if (!rest.empty() && rest.front() == '/') {
+        if (endpoint.host != "localhost")
+            return Problem("Host " + shown + ": a socket path can follow localhost only, as in localhost" + ":" +
+                std::string(rest) + ".");
+        endpoint.socket = std::string(rest);
+        return endpoint;
+    }
+    endpoint.port = Port(rest);
+    if (!endpoint.port)
+        return Problem("Host " + shown + ": the port after \":\" must be a number from 1 to 65535.");
+    // mysqli reads "localhost" as the local socket and would ignore the port.
+    if (endpoint.host == "localhost")
+        endpoint.host = "127.0.0.1";
+    return endpoint;
+}
+
+std::vector<std::string_view> SplitAddresses(std::string_view list)
+{
+    std::vector<std::string_view> addresses;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t comma = list.find(',', start);
+        addresses.push_back(Trim(list.substr(start, comma - start)));
+        if (comma == std::string_view::npos)
+            break;
+        start = comma + 1;
+    }
+    return addresses;
+}
+
+} // namespace scriptgen::safe

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "scriptgen/settings.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+// How a safe script reads the window's boxes; the checks and the section
+// generators share these readings, so what is checked is what is written.
+namespace scriptgen::safe {
+
+// The fields of the form: the non-empty lines of the field list.
+class FieldSet {
+public:
+    explicit FieldSet(const Lines& fieldList);
+    bool Contains(std::string_view name) const { return names_.count(name) != 0; }
+    bool Empty() const { return names_.empty(); }
+    // Each field once, in the order of the list.
+    const std::vector<std::string_view>& InOrder() const { return order_; }
+
+private:
+    std::unordered_set<std::string_view> names_;
+    std::vector<std::string_view> order_;
+};
+
+// What a value box stands for: the posted value of a field, or its own text.
+struct Value {
+    bool posted = false;
+    std::string_view text; // the field's name, or the literal text
+};
+
+// A box means a posted value when its text, after dropping one pair of
+// surrounding single quotes, is "$" and a field of the form ("$email",
+// "'$email'"); any other text is literal.
+Value ResolveValue(std::string_view box, const FieldSet& fields);
+
+// The "$name" a box seems to mean when it names no field of the form: "$"
+// and a name without blanks ("$emial"). Empty when the box is a posted
+// value or plainly literal text ("$5 off").
+std::string_view MissingField(std::string_view box, const FieldSet& fields);
+
+// Where the script reaches the MySQL server, read from the Host box:
+// "host", "host:port", "localhost:/path/to/socket", "[::1]:3307" or "::1".
+struct Endpoint {
+    std::string host; // as mysqli takes it: IPv6 addresses in brackets
+    std::optional<unsigned> port;
+    std::string socket;
+    std::string problem; // why the text names no server; empty when it does
+};
+Endpoint ParseHost(std::string_view text);
+
+// The addresses of a literal recipient list, "a@example.org, b@example.org",
+// each without surrounding blanks; empty entries are kept so they can be
+// reported.
+std::vector<std::string_view> SplitAddresses(std::string_view list);
+
+} // namespace scriptgen::safe
