@@ -26,27 +26,9 @@ namespace {
 
 using e2e::Form;
 using Response = e2e::CgiResponse;
+using e2e::Table;
 using scriptgen::Lines;
 using scriptgen::ScriptSettings;
-using Table = std::vector<std::vector<std::string>>;
-
-// How to reach the server that the CTest set-up step started.
-struct Server {
-    std::string socket, port, user, password, database;
-};
-
-bool ReadServer(Server& server)
-{
-    std::map<std::string, std::string> values;
-    std::istringstream lines(e2e::ReadFile(ZESTREL_E2E_STATE_FILE));
-    for (std::string line; std::getline(lines, line);) {
-        const std::size_t eq = line.find('=');
-        if (eq != std::string::npos)
-            values[line.substr(0, eq)] = line.substr(eq + 1);
-    }
-    server = {values["SOCKET"], values["PORT"], values["USER"], values["PASSWORD"], values["DATABASE"]};
-    return !server.socket.empty() && !server.port.empty() && !server.database.empty();
-}
 
 struct Mail {
     std::map<std::string, std::string> headers;
@@ -117,8 +99,8 @@ class VisitorJourney : public testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(ReadServer(server_)) << "no private server recorded in " ZESTREL_E2E_STATE_FILE
-                                            "; run the tests through ctest, which starts it";
+        ASSERT_TRUE(e2e::ReadServer(ZESTREL_E2E_STATE_FILE, server_))
+            << "no private server recorded in " ZESTREL_E2E_STATE_FILE "; run the tests through ctest, which starts it";
     }
 
     // A script that opens the connection, with the given extra settings.
@@ -154,40 +136,10 @@ protected:
 
     std::filesystem::path File(const std::string& name) const { return dir_.path() / name; }
 
-    // Runs SQL as the test user over the server's socket, independently of
-    // PHP; returns the result rows, tab-separated fields split apart.
-    Table Query(const std::string& sql) const
-    {
-        const e2e::ProcessResult run = e2e::Run(
-            {
-                ZESTREL_MARIADB_CLIENT,
-                "--no-defaults",
-                "--socket=" + server_.socket,
-                "--user=" + server_.user,
-                "--password=" + server_.password,
-                "--database=" + server_.database,
-                "--batch",
-                "--skip-column-names",
-                "--execute=" + sql,
-            },
-            {e2e::PathEntry()});
-        EXPECT_EQ(run.exitCode, 0) << sql << "\n" << run.err;
-        Table rows;
-        std::istringstream lines(run.out);
-        for (std::string line; std::getline(lines, line);) {
-            std::vector<std::string> fields;
-            std::size_t start = 0, tab;
-            while ((tab = line.find('\t', start)) != std::string::npos) {
-                fields.push_back(line.substr(start, tab - start));
-                start = tab + 1;
-            }
-            fields.push_back(line.substr(start));
-            rows.push_back(fields);
-        }
-        return rows;
-    }
+    // Runs SQL as the test user over the server's socket, independently of PHP.
+    Table Query(const std::string& sql) const { return e2e::Query(ZESTREL_MARIADB_CLIENT, server_, sql); }
 
-    Server server_;
+    e2e::Server server_;
     e2e::TempDir dir_;
     int scripts_ = 0;
 };

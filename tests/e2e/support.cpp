@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
@@ -188,6 +189,52 @@ CgiResponse RunCgi(const std::string& phpCgi, const std::filesystem::path& scrip
     if (split != std::string::npos)
         response.body = run.out.substr(split + 4);
     return response;
+}
+
+bool ReadServer(const std::string& stateFile, Server& server)
+{
+    std::map<std::string, std::string> values;
+    std::istringstream lines(ReadFile(stateFile));
+    for (std::string line; std::getline(lines, line);) {
+        const std::size_t eq = line.find('=');
+        if (eq != std::string::npos)
+            values[line.substr(0, eq)] = line.substr(eq + 1);
+    }
+    server = {values["SOCKET"], values["PORT"], values["USER"], values["PASSWORD"], values["DATABASE"]};
+    return !server.socket.empty() && !server.port.empty() && !server.database.empty();
+}
+
+Table Query(const std::string& client, const Server& server, const std::string& sql)
+{
+    const ProcessResult run = Run(
+        {
+            client,
+            "--no-defaults",
+            "--socket=" + server.socket,
+            "--user=" + server.user,
+            "--password=" + server.password,
+            "--database=" + server.database,
+            "--default-character-set=utf8mb4",
+            "--batch",
+            "--skip-column-names",
+            "--execute=" + sql,
+        },
+        {PathEntry()});
+    if (run.exitCode != 0)
+        throw std::runtime_error(sql + "\n" + run.err);
+    Table rows;
+    std::istringstream lines(run.out);
+    for (std::string line; std::getline(lines, line);) {
+        std::vector<std::string> fields;
+        std::size_t start = 0, tab;
+        while ((tab = line.find('\t', start)) != std::string::npos) {
+            fields.push_back(line.substr(start, tab - start));
+            start = tab + 1;
+        }
+        fields.push_back(line.substr(start));
+        rows.push_back(fields);
+    }
+    return rows;
 }
 
 } // namespace e2e

@@ -72,4 +72,19 @@ struct CgiResponse {
 // the errors, never into the page.
 CgiResponse RunCgi(const std::string& phpCgi, const std::filesystem::path& script, const CgiRequest& request);
 
+// The private MariaDB server that the CTest set-up step started.
+struct Server {
+    std::string socket, port, user, password, database;
+};
+
+// Reads how to reach the server from the state file; false when none runs.
+bool ReadServer(const std::string& stateFile, Server& server);
+
+// Result rows, each the texts of its fields.
+using Table = std::vector<std::vector<std::string>>;
+
+// Runs SQL as the test user over the server's socket with the `mariadb`
+// client at `client`, independently of PHP. Throws when the client fails.
+Table Query(const std::string& client, const Server& server, const std::string& sql);
+
 } // namespace e2e

@@ -1,0 +1,131 @@
+// Whatever is typed into the window, the safe script is valid PHP and sees
+// the text exactly as typed. Hostile texts are random pieces with a fixed
+// seed: quotes, backslashes, "$", "{$", "?>", "<?php", "*/", NUL, line
+// breaks, bytes that are not UTF-8, and characters from every plane.
+#include "support.h"
+
+#include "scriptgen/compiler.h"
+#include "scriptgen/safe/php.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <random>
+#include <string>
+#include <string_view>
+
+namespace {
+
+using scriptgen::Lines;
+using scriptgen::ScriptSettings;
+
+class HostileText {
+public:
+    explicit HostileText(unsigned seed) : rng_(seed) {}
+
+    std::string Text()
+    {
+        static const std::string kPieces[] = {"'", "\\", "\\'", "$", "{$", "${", "?>", "<?php", "*/", "/*", "//", "#",
+            "\"", "`", std::string(1, '\0'), "\r", "\n", "\r\n", "\t", "\x7f", "\xff", "\xc3", "\xed\xa0\x80", "é",
+            "漢", "\xf0\x9f\x98\x80", "\xe2\x80\xa8", "%s", "<script>", "&amp;", " ", "a", "name", "$name"};
+        std::string text;
+        const std::size_t length = Pick(0, 7);
+        for (std::size_t i = 0; i < length; ++i)
+            text += kPieces[Pick(0, std::size(kPieces) - 1)];
+        return text;
+    }
+
+    Lines List()
+    {
+        Lines lines(Pick(0, 4));
+        for (std::string& line : lines)
+            line = Text();
+        return lines;
+    }
+
+    bool Flip() { return Pick(0, 1) == 1; }
+
+    ScriptSettings Settings()
+    {
+        ScriptSettings s;
+        s.target = scriptgen::Target::Safe;
+        s.fieldList = List();
+        s.fieldList.push_back("name");
+        for (bool* task : {&s.useDatabase, &s.sendMail, &s.insertRecord, &s.displayAll, &s.displaySpecific,
+                 &s.createTable, &s.dropTable})
+            *task = Flip();
+        for (std::string* box : {&s.host, &s.userName, &s.password, &s.database, &s.recipient, &s.subject, &s.sender,
+                 &s.successPage, &s.failurePage, &s.insertTable, &s.displayAllTable, &s.displaySpecificTable,
+                 &s.whereField, &s.whereValue, &s.createTableName, &s.dropTableName})
+            *box = Text();
+        for (const std::string& field : s.fieldList)
+            s.mailVariables.push_back({"$" + field, Flip()});
+        for (Lines* list :
+            {&s.insertFields, &s.insertValues, &s.displayAllFields, &s.displaySpecificFields, &s.createTableFields})
+            *list = List();
+        return s;
+    }
+
+private:
+    std::size_t Pick(std::size_t low, std::size_t high)
+    {
+        return std::uniform_int_distribution<std::size_t>(low, high)(rng_);
+    }
+    std::mt19937 rng_;
+};
+
+std::string Hex(std::string_view bytes)
+{
+    std::string hex;
+    for (const unsigned char c : bytes) {
+        char pair[3];
+        std::snprintf(pair, sizeof pair, "%02x", c);
+        hex += pair;
+    }
+    return hex;
+}
+
+e2e::ProcessResult Lint(const std::filesystem::path& script)
+{
+    return e2e::Run({ZESTREL_PHP, "-n", "-l", script.string()}, {e2e::PathEntry()});
+}
+
+// Each hostile text, as the script writes it, read back by PHP itself.
+TEST(SafeLiteralTest, PhpSeesEveryTextExactlyAsTyped)
+{
+    HostileText hostile(20261208);
+    Lines script = {"<?php"};
+    std::string expected;
+    for (int i = 0; i < 500; ++i) {
+        const std::string text = hostile.Text();
+        script.push_back("echo bin2hex(" + scriptgen::safe::PhpString(text) + "), \"\\n\";");
+        expected += Hex(text) + "\n";
+    }
+    const e2e::TempDir dir;
+    const auto file = dir.path() / "literals.php";
+    e2e::WriteScript(file, script);
+    const e2e::ProcessResult run = e2e::Run({ZESTREL_PHP, "-n", file.string()}, {e2e::PathEntry()});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, expected);
+}
+
+TEST(SafeLintTest, HostileSettingsGiveValidPhp)
+{
+    HostileText hostile(8122026);
+    const e2e::TempDir dir;
+    for (int i = 0; i < 300; ++i) {
+        ScriptSettings settings = hostile.Settings();
+        if (i == 0) // one script with every section, whatever the draw
+            settings.useDatabase = settings.sendMail = settings.insertRecord = settings.displayAll =
+                settings.displaySpecific = settings.createTable = settings.dropTable = true;
+        const Lines lines = scriptgen::CompileScript(settings);
+        for (const std::string& line : lines)
+            ASSERT_EQ(line.find_first_of("\r\n"), std::string::npos) << "case " << i << ": a line break in " << line;
+        const auto file = dir.path() / ("hostile" + std::to_string(i) + ".php");
+        e2e::WriteScript(file, lines);
+        const e2e::ProcessResult lint = Lint(file);
+        ASSERT_EQ(lint.exitCode, 0) << "case " << i << "\n" << lint.out << lint.err << e2e::ReadFile(file);
+    }
+}
+
+} // namespace
