@@ -61,6 +61,13 @@ void MessageBoxes::information(const QString& title, const QString& text)
         ShowBox(QMessageBox::NoIcon, title, text);
 }
 
+void MessageBoxes::warning(const QString& title, const QString& text)
+{
+    QMessageBox::StandardButton answer;
+    if (!AnsweredInAdvance(Kind::Warning, title, text, &answer))
+        ShowBox(QMessageBox::Warning, title, text);
+}
+
 void MessageBoxes::error(const QString& title, const QString& text)
 {
     QMessageBox::StandardButton answer;

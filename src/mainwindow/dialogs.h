@@ -14,7 +14,7 @@ namespace zestrel {
 // recorded instead of shown, so no test ever blocks on a modal box.
 class MessageBoxes {
 public:
-    enum class Kind { Information, Error, Question };
+    enum class Kind { Information, Warning, Error, Question };
     struct Shown {
         Kind kind;
         QString title;
@@ -23,6 +23,8 @@ public:
 
     // Plain box: no icon, one OK button, centred on the screen.
     static void information(const QString& title, const QString& text);
+    // Warning icon and one OK button.
+    static void warning(const QString& title, const QString& text);
     // Error icon and one OK button.
     static void error(const QString& title, const QString& text);
     // The "Confirm" box with Yes (default), No and Cancel (Escape), placed at

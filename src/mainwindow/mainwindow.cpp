@@ -202,6 +202,7 @@ void TForm1::SetEnabled(std::initializer_list<QWidget*> controls, bool enabled)
 scriptgen::ScriptSettings TForm1::CurrentSettings() const
 {
     scriptgen::ScriptSettings s;
+    s.target = CheckBox8->isChecked() ? scriptgen::Target::Safe : scriptgen::Target::Classic;
     s.fieldList = MemoLines(Memo1);
     s.useDatabase = CheckBox1->isChecked();
     s.sendMail = CheckBox2->isChecked();
@@ -328,7 +329,10 @@ void TForm1::CheckBox7Click()
 void TForm1::Action1Execute()
 {
     Guard([this] {
-        SetBuffer(scriptgen::CompileScript(CurrentSettings()));
+        const scriptgen::ScriptSettings settings = CurrentSettings();
+        if (settings.target == scriptgen::Target::Safe && !SafeSettingsHold(settings))
+            return;
+        SetBuffer(scriptgen::CompileScript(settings));
         zestrel::MessageBoxes::information(
             zestrel::ApplicationTitle(), QStringLiteral("Script Successfully compiled!"));
         scriptCompiled_ = true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mainwindow/insertgrid.h"
+#include "scriptgen/safe/check.h"
 #include "scriptgen/settings.h"
 
 #include <QMainWindow>
@@ -88,6 +89,10 @@ private:
     void SetBuffer(scriptgen::Lines lines);
     void SetFieldVariables(const QStringList& entries);
     void ShowPage(QWidget* page);
+    // Whether the settings give a working safe script; if not, lists every
+    // problem in one box and brings the first problem's box to the front.
+    bool SafeSettingsHold(const scriptgen::ScriptSettings& settings);
+    QWidget* ControlFor(scriptgen::Box box) const;
     static void SetEnabled(std::initializer_list<QWidget*> controls, bool enabled);
 
     // Runs a handler body; an error it raises is shown in an error box and
@@ -140,6 +145,7 @@ private:
     QCheckBox* CheckBox5 = nullptr;
     QCheckBox* CheckBox6 = nullptr;
     QCheckBox* CheckBox7 = nullptr;
+    QCheckBox* CheckBox8 = nullptr;
     QListView* CheckListBox1 = nullptr;
     zestrel::LabeledEdit* LabeledEdit1 = nullptr;
     zestrel::LabeledEdit* LabeledEdit2 = nullptr;

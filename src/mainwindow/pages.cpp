@@ -172,7 +172,14 @@ void TForm1::BuildScriptSetupPage()
     AddLabel(GroupBox2, "Label8", {136, 32, 80, 13}, QStringLiteral("Database Name:"));
     Edit4 = AddEdit(GroupBox2, "Edit4", {224, 24, 145, 21});
 
-    SetTabOrder({Memo1, Edit4, Edit1, Edit2, Edit3, CheckBox1});
+    CheckBox8 =
+        AddCheckBox(TabSheet1, "CheckBox8", {8, 360, 233, 17}, QStringLiteral("Safe script for PHP 8 (mysqli)"));
+    CheckBox8->setToolTip(QStringLiteral(
+        "Compile a script for PHP 8.1 or later with mysqli that treats everything a visitor sends as data: prepared "
+        "statements, escaped pages, mail headers without line breaks, and changes only by a post from your own "
+        "site."));
+
+    SetTabOrder({Memo1, Edit4, Edit1, Edit2, Edit3, CheckBox1, CheckBox8});
 }
 
 void TForm1::BuildEmailVariablesPage()
