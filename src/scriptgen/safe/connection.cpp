@@ -1,6 +1,4 @@
-#include "scriptgen/safe/php.h"
 #include "scriptgen/safe/sections.h"
-#include "scriptgen/sections/text.h"
 
 namespace scriptgen::safe {
 
@@ -10,16 +8,20 @@ void AddConnectFunction(const Context& context, Lines& out)
 {
     const ScriptSettings& s = context.settings;
     const Endpoint endpoint = ParseHost(s.host);
-    const std::string port = endpoint.port ? std::to_string(*endpoint.port) : "null";
-    const std::string socket = endpoint.socket.empty() ? "null" : PhpString(endpoint.socket);
-
     out.emplace_back();
     out.emplace_back("// Connects to the MySQL server. \"@\" keeps the network's warning off the page:");
     out.emplace_back("// the exception carries the same reason.");
     out.emplace_back("function zestrel_connect(): mysqli");
     out.emplace_back("{");
-    out.push_back(text::Concat("    $db = @new mysqli(", PhpString(endpoint.host), ", ", PhpString(s.userName), ", ",
-        PhpString(s.password), ", ", PhpString(s.database), ", ", port, ", ", socket, ");"));
+    PhpLine line("    ");
+    line.Code("$db = @new mysqli(").String(endpoint.host).Code(", ").String(s.userName).Code(", ");
+    line.String(s.password).Code(", ").String(s.database).Code(", ");
+    line.Code(endpoint.port ? std::to_string(*endpoint.port) : "null").Code(", ");
+    if (endpoint.socket.empty())
+        line.Code("null");
+    else
+        line.String(endpoint.socket);
+    out.push_back(line.Code(");").Take());
     out.emplace_back("    $db->set_charset('utf8mb4');");
     out.emplace_back("    return $db;");
     out.emplace_back("}");

@@ -1,34 +1,33 @@
-#include "scriptgen/safe/php.h"
 #include "scriptgen/safe/sections.h"
-#include "scriptgen/sections/text.h"
 
 namespace scriptgen::safe {
 
 namespace {
 
-// The non-empty lines of a field list: as SQL column names, and as the
-// literals of the table's header row.
+// The non-empty lines of a field list, and the same as SQL column names.
 struct ShownFields {
     explicit ShownFields(const Lines& fields)
     {
         for (const std::string& field : fields) {
             if (field.empty())
                 continue;
-            if (!columns.empty())
+            if (!names.empty())
                 columns += ", ";
-            columns += SqlName(field);
-            headers.push_back(PhpString(field));
+            AppendSqlName(columns, field);
+            names.push_back(field);
         }
     }
+    std::vector<std::string_view> names;
     std::string columns;
-    std::vector<std::string> headers;
 };
 
 void AppendTableOpening(std::string_view indent, const ShownFields& fields, Lines& out)
 {
-    out.push_back(text::Concat(indent, "zestrel_page(200, 'Records');"));
-    out.push_back(text::Concat(indent, "echo '<table border=\"1\">', \"\\n\";"));
-    AppendArray(out, indent, "zestrel_row('th', ", fields.headers, ");");
+    out.push_back(PhpLine(indent).Code("zestrel_page(200, 'Records');").Take());
+    out.push_back(PhpLine(indent).Code("echo '<table border=\"1\">', \"\\n\";").Take());
+    AppendArray(
+        out, indent, "zestrel_row('th', ", fields.names,
+        [](PhpLine& line, std::string_view name) { line.String(name); }, ");");
 }
 
 } // namespace
@@ -41,15 +40,18 @@ void AddSafeDisplayAll(const Context& context, std::string_view indent, Lines& o
     const ScriptSettings& s = context.settings;
     const ShownFields fields(s.displayAllFields);
     out.emplace_back();
-    out.push_back(text::Concat(indent, "// All records of the table, row by row as they arrive."));
-    const std::string sql = "SELECT " + fields.columns + " FROM " + SqlName(s.displayAllTable);
-    out.push_back(text::Concat(indent, "$rows = $db->query(", PhpString(sql), ", MYSQLI_USE_RESULT);"));
+    out.push_back(PhpLine(indent).Code("// All records of the table, row by row as they arrive.").Take());
+    out.push_back(PhpLine(indent)
+                      .Code("$rows = $db->query(")
+                      .String("SELECT " + fields.columns + " FROM " + SqlName(s.displayAllTable))
+                      .Code(", MYSQLI_USE_RESULT);")
+                      .Take());
     AppendTableOpening(indent, fields, out);
-    out.push_back(text::Concat(indent, "while ($row = $rows->fetch_row()) {"));
-    out.push_back(text::Concat(indent, "    zestrel_row('td', $row);"));
-    out.push_back(text::Concat(indent, "}"));
-    out.push_back(text::Concat(indent, "$rows->free();"));
-    out.push_back(text::Concat(indent, "echo '</table>', \"\\n\";"));
+    out.push_back(PhpLine(indent).Code("while ($row = $rows->fetch_row()) {").Take());
+    out.push_back(PhpLine(indent).Code("    zestrel_row('td', $row);").Take());
+    out.push_back(PhpLine(indent).Code("}").Take());
+    out.push_back(PhpLine(indent).Code("$rows->free();").Take());
+    out.push_back(PhpLine(indent).Code("echo '</table>', \"\\n\";").Take());
 }
 
 // The first record whose field equals the value. A value taken from a field
@@ -63,25 +65,27 @@ void AddSafeDisplaySpecific(const Context& context, std::string_view indent, Lin
         SqlName(s.whereField) + " = ? LIMIT 1";
     std::string inner(indent);
     out.emplace_back();
-    out.push_back(text::Concat(indent, "// The first record whose field matches."));
+    out.push_back(PhpLine(indent).Code("// The first record whose field matches.").Take());
     if (where.posted) {
-        out.push_back(text::Concat(indent, "$record = null;"));
-        out.push_back(text::Concat(indent, "if (isset($_POST[", PhpString(PostedKeyOf(where.text)), "])) {"));
+        out.push_back(PhpLine(indent).Code("$record = null;").Take());
+        out.push_back(PhpLine(indent).Code("if (isset($_POST[").String(PostedKeyOf(where.text)).Code("])) {").Take());
         inner += "    ";
     }
-    out.push_back(text::Concat(inner, "$match = $db->prepare(", PhpString(sql), ");"));
-    out.push_back(text::Concat(inner, "$match->execute([", PhpValue(context, s.whereValue), "]);"));
-    out.push_back(text::Concat(inner, "$record = $match->get_result()->fetch_row();"));
+    out.push_back(PhpLine(inner).Code("$match = $db->prepare(").String(sql).Code(");").Take());
+    PhpLine execute(inner);
+    PutValue(execute.Code("$match->execute(["), context, s.whereValue).Code("]);");
+    out.push_back(execute.Take());
+    out.push_back(PhpLine(inner).Code("$record = $match->get_result()->fetch_row();").Take());
     if (where.posted)
-        out.push_back(text::Concat(indent, "}"));
+        out.push_back(PhpLine(indent).Code("}").Take());
     AppendTableOpening(indent, fields, out);
-    out.push_back(text::Concat(indent, "if (is_array($record)) {"));
-    out.push_back(text::Concat(indent, "    zestrel_row('td', $record);"));
-    out.push_back(text::Concat(indent, "}"));
-    out.push_back(text::Concat(indent, "echo '</table>', \"\\n\";"));
-    out.push_back(text::Concat(indent, "if (!is_array($record)) {"));
-    out.push_back(text::Concat(indent, "    echo '<p>No record matches.</p>', \"\\n\";"));
-    out.push_back(text::Concat(indent, "}"));
+    out.push_back(PhpLine(indent).Code("if (is_array($record)) {").Take());
+    out.push_back(PhpLine(indent).Code("    zestrel_row('td', $record);").Take());
+    out.push_back(PhpLine(indent).Code("}").Take());
+    out.push_back(PhpLine(indent).Code("echo '</table>', \"\\n\";").Take());
+    out.push_back(PhpLine(indent).Code("if (!is_array($record)) {").Take());
+    out.push_back(PhpLine(indent).Code("    echo '<p>No record matches.</p>', \"\\n\";").Take());
+    out.push_back(PhpLine(indent).Code("}").Take());
 }
 
 } // namespace scriptgen::safe

@@ -2,6 +2,8 @@
 #include "scriptgen/safe/php.h"
 #include "scriptgen/safe/sections.h"
 
+#include <algorithm>
+
 namespace scriptgen::safe {
 
 namespace {
@@ -164,26 +166,22 @@ void AppendBlock(Lines& out, std::string_view block)
 
 } // namespace
 
-std::string PhpValue(const Context& context, std::string_view box)
+PhpLine& PutValue(PhpLine& line, const Context& context, std::string_view box)
 {
     const Value value = ResolveValue(box, context.fields);
     if (value.posted)
-        return "$form[" + PhpString(value.text) + "]";
-    return PhpString(value.text);
+        return line.Code("$form[").String(value.text).Code("]");
+    return line.String(value.text);
 }
 
 std::string PostedKeyOf(std::string_view field)
 {
+    // Most names are filed as they are: no blank, dot, bracket or NUL.
+    const bool asIs =
+        std::none_of(field.begin(), field.end(), [](char c) { return c == ' ' || c == '.' || c == '[' || c == '\0'; });
+    if (asIs && !field.empty())
+        return std::string(field);
     return PostedKey(field).value_or(std::string(field));
-}
-
-void AppendArray(Lines& out, std::string_view indent, std::string_view opening, const std::vector<std::string>& items,
-    std::string_view closing)
-{
-    out.push_back(std::string(indent).append(opening).append("["));
-    for (const std::string& item : items)
-        out.push_back(std::string(indent).append("    ").append(item).append(","));
-    out.push_back(std::string(indent).append("]").append(closing));
 }
 
 void AddHelperFunctions(const Context& context, Lines& out)

@@ -1,6 +1,4 @@
-#include "scriptgen/safe/php.h"
 #include "scriptgen/safe/sections.h"
-#include "scriptgen/sections/text.h"
 
 namespace scriptgen::safe {
 
@@ -10,29 +8,31 @@ namespace scriptgen::safe {
 void AddSafeInsert(const Context& context, std::string_view indent, Lines& out)
 {
     const ScriptSettings& s = context.settings;
-    std::string columns, placeholders;
-    std::vector<std::string> values;
+    std::string sql = "INSERT INTO " + SqlName(s.insertTable) + " (";
+    std::string placeholders;
+    std::vector<std::string_view> values;
     for (std::size_t i = 0; i < s.insertFields.size() && i < s.insertValues.size(); ++i) {
         if (s.insertFields[i].empty() || s.insertValues[i].empty())
             continue;
         if (!values.empty()) {
-            columns += ", ";
+            sql += ", ";
             placeholders += ", ";
         }
-        columns += SqlName(s.insertFields[i]);
+        AppendSqlName(sql, s.insertFields[i]);
         placeholders += '?';
-        values.push_back(PhpValue(context, s.insertValues[i]));
+        values.push_back(s.insertValues[i]);
     }
+    sql.append(") VALUES (").append(placeholders).append(")");
 
     out.emplace_back();
-    out.push_back(text::Concat(indent, "// Store the values as one new record."));
-    const std::string sql =
-        "INSERT INTO " + SqlName(s.insertTable) + " (" + columns + ") VALUES (" + placeholders + ")";
-    out.push_back(text::Concat(indent, "$insert = $db->prepare(", PhpString(sql), ");"));
+    out.push_back(PhpLine(indent).Code("// Store the values as one new record.").Take());
+    out.push_back(PhpLine(indent).Code("$insert = $db->prepare(").String(sql).Code(");").Take());
     if (values.empty())
-        out.push_back(text::Concat(indent, "$insert->execute();"));
+        out.push_back(PhpLine(indent).Code("$insert->execute();").Take());
     else
-        AppendArray(out, indent, "$insert->execute(", values, ");");
+        AppendArray(
+            out, indent, "$insert->execute(", values,
+            [&context](PhpLine& line, std::string_view value) { PutValue(line, context, value); }, ");");
 }
 
 } // namespace scriptgen::safe

@@ -1,6 +1,4 @@
-#include "scriptgen/safe/php.h"
 #include "scriptgen/safe/sections.h"
-#include "scriptgen/sections/text.h"
 
 namespace scriptgen::safe {
 
@@ -11,53 +9,66 @@ namespace scriptgen::safe {
 void AddSafeMail(const Context& context, std::string_view indent, Lines& out)
 {
     const ScriptSettings& s = context.settings;
-    const std::string in(indent);
+    const auto line = [indent]() { return PhpLine(indent); };
     out.emplace_back();
-    out.push_back(in + "// Mail the ticked fields.");
+    out.push_back(line().Code("// Mail the ticked fields.").Take());
 
-    const Value recipient = ResolveValue(s.recipient, context.fields);
-    if (recipient.posted) {
-        out.push_back(text::Concat(in, "$to = zestrel_address(", PhpValue(context, s.recipient), ");"));
-        out.push_back(in + "if ($to === '') {");
-        out.push_back(
-            in + "    throw new RuntimeException('the recipient address the form sent is not one e-mail address');");
-        out.push_back(in + "}");
+    if (ResolveValue(s.recipient, context.fields).posted) {
+        PhpLine to = line();
+        PutValue(to.Code("$to = zestrel_address("), context, s.recipient).Code(");");
+        out.push_back(to.Take());
+        out.push_back(line().Code("if ($to === '') {").Take());
+        out.push_back(line()
+                          .Code("    throw new RuntimeException('the recipient address the form sent is not one "
+                                "e-mail address');")
+                          .Take());
+        out.push_back(line().Code("}").Take());
     } else {
         std::string list;
         for (const std::string_view address : SplitAddresses(s.recipient))
             if (!address.empty())
                 list.append(list.empty() ? "" : ", ").append(address);
-        out.push_back(text::Concat(in, "$to = ", PhpString(list), ";"));
+        out.push_back(line().Code("$to = ").String(list).Code(";").Take());
     }
 
-    out.push_back(in + "$headers = [");
-    out.push_back(in + "    'MIME-Version' => '1.0',");
-    out.push_back(in + "    'Content-Type' => 'text/plain; charset=UTF-8',");
-    out.push_back(in + "    'Content-Transfer-Encoding' => 'quoted-printable',");
-    out.push_back(in + "];");
-    const Value sender = ResolveValue(s.sender, context.fields);
-    if (sender.posted) {
-        out.push_back(text::Concat(in, "$replyTo = zestrel_address(", PhpValue(context, s.sender), ");"));
-        out.push_back(in + "if ($replyTo !== '') {");
-        out.push_back(in + "    $headers['Reply-To'] = $replyTo;");
-        out.push_back(in + "}");
+    out.push_back(line().Code("$headers = [").Take());
+    out.push_back(line().Code("    'MIME-Version' => '1.0',").Take());
+    out.push_back(line().Code("    'Content-Type' => 'text/plain; charset=UTF-8',").Take());
+    out.push_back(line().Code("    'Content-Transfer-Encoding' => 'quoted-printable',").Take());
+    out.push_back(line().Code("];").Take());
+    if (ResolveValue(s.sender, context.fields).posted) {
+        PhpLine replyTo = line();
+        PutValue(replyTo.Code("$replyTo = zestrel_address("), context, s.sender).Code(");");
+        out.push_back(replyTo.Take());
+        out.push_back(line().Code("if ($replyTo !== '') {").Take());
+        out.push_back(line().Code("    $headers['Reply-To'] = $replyTo;").Take());
+        out.push_back(line().Code("}").Take());
     } else if (!s.sender.empty()) {
-        out.push_back(text::Concat(in, "$headers['From'] = ", PhpString(s.sender), ";"));
+        out.push_back(line().Code("$headers['From'] = ").String(s.sender).Code(";").Take());
     }
 
-    std::vector<std::string> lines;
+    std::vector<std::string_view> fields;
     for (const MailItem& item : s.mailVariables) {
         if (!item.checked || item.text.size() < 2 || item.text.front() != '$')
             continue;
         const std::string_view field = std::string_view(item.text).substr(1);
         if (context.fields.Contains(field))
-            lines.push_back(text::Concat("[", PhpString(field), ", $form[", PhpString(field), "]]"));
+            fields.push_back(field);
     }
-    AppendArray(out, indent, "$body = zestrel_mail_body(", lines, ");");
-    out.push_back(text::Concat(
-        in, "if (!mail($to, zestrel_header_text(", PhpValue(context, s.subject), "), $body, $headers)) {"));
-    out.push_back(in + "    throw new RuntimeException('mail() could not hand the message to the mail transport');");
-    out.push_back(in + "}");
+    AppendArray(
+        out, indent, "$body = zestrel_mail_body(", fields,
+        [](PhpLine& entry, std::string_view field) {
+            entry.Code("[").String(field).Code(", $form[").String(field).Code("]]");
+        },
+        ");");
+    PhpLine send = line();
+    PutValue(send.Code("if (!mail($to, zestrel_header_text("), context, s.subject).Code("), $body, $headers)) {");
+    out.push_back(send.Take());
+    out.push_back(
+        line()
+            .Code("    throw new RuntimeException('mail() could not hand the message to the mail transport');")
+            .Take());
+    out.push_back(line().Code("}").Take());
 }
 
 } // namespace scriptgen::safe

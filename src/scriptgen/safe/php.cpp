@@ -1,60 +1,151 @@
 #include "scriptgen/safe/php.h"
 
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+
 namespace scriptgen::safe {
 
 namespace {
 
-bool IsControl(unsigned char c)
+// What a character needs inside a single-quoted PHP literal.
+enum Treatment : unsigned char { kAsIs, kBackslash, kChr };
+
+constexpr std::array<Treatment, 256> MakeTreatments()
 {
-    return (c < 0x20 && c != '\t') || c == 0x7f;
+    std::array<Treatment, 256> treatments{};
+    for (int c = 0; c < 0x20; ++c)
+        treatments[c] = c == '\t' ? kAsIs : kChr;
+    treatments[0x7f] = kChr;
+    treatments['\\'] = kBackslash;
+    treatments['\''] = kBackslash;
+    return treatments;
+}
+constexpr std::array<Treatment, 256> kTreatments = MakeTreatments();
+
+Treatment TreatmentOf(char c)
+{
+    return kTreatments[static_cast<unsigned char>(c)];
 }
 
+// Whether a byte of the eight in `word` is below `n` (n at most 0x80), or
+// equal to `byte`: word-at-a-time tests without false alarms.
+constexpr std::uint64_t kOnes = 0x0101010101010101u;
+constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+
+bool HasByteBelow(std::uint64_t word, unsigned n)
+{
+    return ((word - kOnes * n) & ~word & kHighBits) != 0;
+}
+
+bool HasByte(std::uint64_t word, unsigned char byte)
+{
+    return HasByteBelow(word ^ (kOnes * byte), 1);
+}
+
+// The length of the text's first run that stands in a literal as it is. Most
+// texts are one such run, so eight bytes at a time are looked at first.
+std::size_t PlainRun(std::string_view text)
+{
+    std::size_t at = 0;
+    for (std::uint64_t word; at + 8 <= text.size(); at += 8) {
+        std::memcpy(&word, text.data() + at, 8);
+        if (HasByteBelow(word, 0x20) || HasByte(word, 0x7f) || HasByte(word, '\'') || HasByte(word, '\\'))
+            break;
+    }
+    while (at < text.size() && TreatmentOf(text[at]) == kAsIs)
+        ++at;
+    return at;
+}
+
+// The buffers of the lines under construction, innermost last.
+thread_local std::vector<std::unique_ptr<std::string>> tLineBuffers;
+thread_local std::size_t tOpenLines = 0;
+
 } // namespace
+
+PhpLine::PhpLine(std::string_view indent)
+    : line_([]() -> std::string& {
+          if (tOpenLines == tLineBuffers.size())
+              tLineBuffers.push_back(std::make_unique<std::string>());
+          return *tLineBuffers[tOpenLines++];
+      }())
+{
+    line_.assign(indent);
+}
+
+PhpLine::~PhpLine()
+{
+    --tOpenLines;
+}
+
+void AppendPhpString(std::string& out, std::string_view text)
+{
+    if (PlainRun(text) == text.size()) {
+        out += '\'';
+        out += text;
+        out += '\'';
+        return;
+    }
+    // Runs of characters become quoted literals, joined with " . " to a chr()
+    // call for each control character.
+    bool inLiteral = false;
+    bool first = true;
+    for (const char c : text) {
+        const Treatment treatment = TreatmentOf(c);
+        if (treatment == kChr) {
+            if (inLiteral)
+                out += '\'';
+            if (!first)
+                out += " . ";
+            out += "chr(";
+            out += std::to_string(static_cast<unsigned char>(c));
+            out += ')';
+            inLiteral = false;
+        } else {
+            if (!inLiteral) {
+                if (!first)
+                    out += " . ";
+                out += '\'';
+                inLiteral = true;
+            }
+            if (treatment == kBackslash)
+                out += '\\';
+            out += c;
+        }
+        first = false;
+    }
+    if (inLiteral)
+        out += '\'';
+}
 
 std::string PhpString(std::string_view text)
 {
     std::string out;
-    out.reserve(text.size() + 2);
-    bool open = false; // inside a quoted run
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (IsControl(byte)) {
-            if (open)
-                out += "' . ";
-            else if (!out.empty())
-                out += " . ";
-            out += "chr(" + std::to_string(byte) + ")";
-            open = false;
-            continue;
-        }
-        if (!open) {
-            if (!out.empty())
-                out += " . ";
-            out += '\'';
-            open = true;
-        }
-        if (c == '\\' || c == '\'')
-            out += '\\';
-        out += c;
-    }
-    if (open)
-        out += '\'';
-    if (out.empty())
-        out = "''";
+    AppendPhpString(out, text);
     return out;
+}
+
+void AppendSqlName(std::string& out, std::string_view name)
+{
+    out += '`';
+    for (std::size_t at = 0; at <= name.size();) {
+        const std::size_t quote = std::min(name.find('`', at), name.size());
+        out.append(name.substr(at, quote - at));
+        if (quote == name.size())
+            break;
+        out += "``";
+        at = quote + 1;
+    }
+    out += '`';
 }
 
 std::string SqlName(std::string_view name)
 {
     std::string out;
-    out.reserve(name.size() + 2);
-    out += '`';
-    for (const char c : name) {
-        if (c == '`')
-            out += '`';
-        out += c;
-    }
-    out += '`';
+    AppendSqlName(out, name);
     return out;
 }
 

@@ -64,13 +64,14 @@ void AddPageOutcome(const Context& context, Lines& out)
 
 void AddForm(const Context& context, Lines& out)
 {
-    std::vector<std::string> entries;
-    entries.reserve(context.fields.InOrder().size());
-    for (const std::string_view field : context.fields.InOrder())
-        entries.push_back(text::Concat(PhpString(field), " => zestrel_posted(", PhpString(PostedKeyOf(field)), ")"));
     out.emplace_back();
     out.emplace_back("// The form's fields as posted, by name.");
-    AppendArray(out, "", "$form = ", entries, ";");
+    AppendArray(
+        out, "", "$form = ", context.fields.InOrder(),
+        [](PhpLine& line, std::string_view field) {
+            line.String(field).Code(" => zestrel_posted(").String(PostedKeyOf(field)).Code(")");
+        },
+        ";");
 }
 
 // The tasks that change something run for a post from this site only, in the
@@ -90,10 +91,11 @@ void AddChanges(const Context& context, Lines& out)
     out.emplace_back("        zestrel_end_page();");
     out.emplace_back("    }");
     if (s.sendMail || s.insertRecord) {
-        std::string keys;
+        PhpLine keys("    ");
+        keys.Code("if (!zestrel_any_sent([");
         for (const std::string_view field : context.fields.InOrder())
-            keys.append(keys.empty() ? "" : ", ").append(PhpString(PostedKeyOf(field)));
-        out.push_back(text::Concat("    if (!zestrel_any_sent([", keys, "])) {"));
+            (field == context.fields.InOrder().front() ? keys : keys.Code(", ")).String(PostedKeyOf(field));
+        out.push_back(keys.Code("])) {").Take());
         out.emplace_back(
             "        zestrel_log('a post without any of the form\\'s fields: sent by a robot, or larger than "
             "post_max_size');");

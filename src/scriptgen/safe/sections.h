@@ -1,5 +1,6 @@
 #pragma once
 
+#include "scriptgen/safe/php.h"
 #include "scriptgen/safe/values.h"
 #include "scriptgen/settings.h"
 
@@ -32,15 +33,12 @@ struct Context {
     FieldSet fields;
 };
 
-// A value box as a PHP expression: the field's entry in $form, or the text.
-std::string PhpValue(const Context& context, std::string_view box);
+// Writes a value box as a PHP expression: the field's entry in $form, or the
+// box's own text.
+PhpLine& PutValue(PhpLine& line, const Context& context, std::string_view box);
 
 // The key of a field in $_POST, as PHP files it.
 std::string PostedKeyOf(std::string_view field);
-
-// `items` as a PHP array, one item per line: "<opening>[", the items, "]<closing>".
-void AppendArray(Lines& out, std::string_view indent, std::string_view opening, const std::vector<std::string>& items,
-    std::string_view closing);
 
 // The whole safe script for the settings.
 Lines CompileSafeScript(const ScriptSettings& settings);

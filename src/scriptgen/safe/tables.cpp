@@ -1,6 +1,4 @@
-#include "scriptgen/safe/php.h"
 #include "scriptgen/safe/sections.h"
-#include "scriptgen/sections/text.h"
 
 namespace scriptgen::safe {
 
@@ -10,23 +8,34 @@ namespace scriptgen::safe {
 void AddSafeCreateTable(const Context& context, std::string_view indent, Lines& out)
 {
     const ScriptSettings& s = context.settings;
-    const std::string table = SqlName(s.createTableName);
     out.emplace_back();
-    out.push_back(text::Concat(indent, "// Create the table unless it exists."));
-    out.push_back(text::Concat(indent, "$db->query(", PhpString("CREATE TABLE IF NOT EXISTS " + table + " (")));
-    for (const std::string& field : s.createTableFields)
-        if (!field.empty())
-            out.push_back(text::Concat(indent, "    . ", PhpString(SqlName(field) + " VARCHAR(225), ")));
-    out.push_back(text::Concat(indent, "    . '`id` INT AUTO_INCREMENT, UNIQUE (`id`)'"));
-    out.push_back(text::Concat(indent, "    . ') DEFAULT CHARSET=utf8mb4');"));
+    out.push_back(PhpLine(indent).Code("// Create the table unless it exists.").Take());
+    out.push_back(PhpLine(indent)
+                      .Code("$db->query(")
+                      .String("CREATE TABLE IF NOT EXISTS " + SqlName(s.createTableName) + " (")
+                      .Take());
+    std::string column;
+    for (const std::string& field : s.createTableFields) {
+        if (field.empty())
+            continue;
+        column.clear();
+        AppendSqlName(column, field);
+        column += " VARCHAR(225), ";
+        out.push_back(PhpLine(indent).Code("    . ").String(column).Take());
+    }
+    out.push_back(PhpLine(indent).Code("    . '`id` INT AUTO_INCREMENT, UNIQUE (`id`)'").Take());
+    out.push_back(PhpLine(indent).Code("    . ') DEFAULT CHARSET=utf8mb4');").Take());
 }
 
 void AddSafeDropTable(const Context& context, std::string_view indent, Lines& out)
 {
     out.emplace_back();
-    out.push_back(text::Concat(indent, "// Delete the table if it exists."));
-    out.push_back(text::Concat(
-        indent, "$db->query(", PhpString("DROP TABLE IF EXISTS " + SqlName(context.settings.dropTableName)), ");"));
+    out.push_back(PhpLine(indent).Code("// Delete the table if it exists.").Take());
+    out.push_back(PhpLine(indent)
+                      .Code("$db->query(")
+                      .String("DROP TABLE IF EXISTS " + SqlName(context.settings.dropTableName))
+                      .Code(");")
+                      .Take());
 }
 
 } // namespace scriptgen::safe

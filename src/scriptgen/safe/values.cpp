@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <functional>
 
 namespace scriptgen::safe {
 
@@ -53,9 +54,29 @@ std::string Quoted(std::string_view text)
 
 FieldSet::FieldSet(const Lines& fieldList)
 {
-    for (const std::string& line : fieldList)
-        if (!line.empty() && names_.insert(line).second)
-            order_.push_back(line);
+    std::size_t slots = 16;
+    while (slots < 2 * fieldList.size())
+        slots *= 2;
+    order_.assign(slots, nullptr);
+    fields_.reserve(fieldList.size()); // never reallocated: the slots point into it
+    for (const std::string& line : fieldList) {
+        if (line.empty())
+            continue;
+        const std::size_t slot = Slot(line);
+        if (order_[slot] == nullptr) {
+            fields_.push_back(line);
+            order_[slot] = &fields_.back();
+        }
+    }
+}
+
+std::size_t FieldSet::Slot(std::string_view name) const
+{
+    const std::size_t mask = order_.size() - 1;
+    std::size_t slot = std::hash<std::string_view>{}(name)&mask;
+    while (order_[slot] != nullptr && *order_[slot] != name)
+        slot = (slot + 1) & mask;
+    return slot;
 }
 
 Value ResolveValue(std::string_view box, const FieldSet& fields)

@@ -1,0 +1,137 @@
+// Shows every record of a table of 1,000,000 rows through a safe script run
+// by php-cgi with PHP's default memory limit of 128 MB, and dumps the same
+// rows with the mariadb client for comparison. Prints, for each, the wall
+// time and the peak resident memory of the process; for PHP also the peak
+// PHP memory the script used.
+//
+// Needs a running server: bench/safe_display_bench.sh starts a private one.
+//   safe_display_bench <server state file> [rows]
+#include "scriptgen/compiler.h"
+#include "support.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+struct Measured {
+    double seconds = 0;
+    long peakKiB = 0;
+    int exitCode = -1;
+};
+
+// Runs the command with its output to `output` and its errors to `errors`;
+// wait4 gives the child's own peak memory.
+Measured Measure(const std::vector<std::string>& argv, const std::vector<std::string>& env, const std::string& output,
+    const std::string& errors)
+{
+    std::vector<char*> args, envp;
+    for (const std::string& arg : argv)
+        args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    for (const std::string& entry : env)
+        envp.push_back(const_cast<char*>(entry.c_str()));
+    envp.push_back(nullptr);
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int in = open("/dev/null", O_RDONLY);
+        const int out = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int err = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0)
+            _exit(126);
+        execve(args[0], args.data(), envp.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    Measured measured;
+    measured.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    measured.peakKiB = usage.ru_maxrss;
+    measured.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return measured;
+}
+
+std::size_t CountOf(const std::string& text, const std::string& piece)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + piece.size()))
+        ++count;
+    return count;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s <server state file> [rows]\n", argv[0]);
+        return 2;
+    }
+    const long rows = argc > 2 ? std::atol(argv[2]) : 1000000;
+    e2e::Server server;
+    if (!e2e::ReadServer(argv[1], server)) {
+        std::fprintf(stderr, "no server recorded in %s\n", argv[1]);
+        return 2;
+    }
+    const e2e::TempDir dir;
+    e2e::Query(ZESTREL_MARIADB_CLIENT, server,
+        "DROP TABLE IF EXISTS visitors; CREATE TABLE visitors (name VARCHAR(225), city VARCHAR(225), id INT "
+        "AUTO_INCREMENT, UNIQUE (id)) DEFAULT CHARSET=utf8mb4; INSERT INTO visitors (name, city) SELECT "
+        "CONCAT('visitor ', seq), CONCAT('city ', seq % 1000) FROM seq_1_to_" +
+            std::to_string(rows));
+
+    scriptgen::ScriptSettings s;
+    s.target = scriptgen::Target::Safe;
+    s.useDatabase = s.displayAll = true;
+    s.host = "localhost:" + server.socket;
+    s.userName = server.user;
+    s.password = server.password;
+    s.database = server.database;
+    s.displayAllTable = "visitors";
+    s.displayAllFields = {"name", "city"};
+    const auto script = dir.path() / "records.php";
+    e2e::WriteScript(script, scriptgen::CompileScript(s));
+    const auto peak = dir.path() / "peak.php";
+    e2e::WriteFile(peak,
+        "<?php register_shutdown_function(function (): void { error_log('peak ' . memory_get_peak_usage(true)); });");
+
+    const std::string page = (dir.path() / "page.html").string();
+    const std::string log = (dir.path() / "php.log").string();
+    const Measured php =
+        Measure({ZESTREL_PHP_CGI, "-d", "memory_limit=128M", "-d", "auto_prepend_file=" + peak.string()},
+            {e2e::PathEntry(), "GATEWAY_INTERFACE=CGI/1.1", "REQUEST_METHOD=GET", "REDIRECT_STATUS=200",
+                "SCRIPT_FILENAME=" + script.string()},
+            page, log);
+    const std::string shown = e2e::ReadFile(page);
+    const std::string phpLog = e2e::ReadFile(log);
+    const std::size_t peakAt = phpLog.find("peak ");
+    const long phpPeak = peakAt == std::string::npos ? -1 : std::atol(phpLog.c_str() + peakAt + 5);
+
+    const std::string dump = (dir.path() / "dump.txt").string();
+    const Measured client =
+        Measure({ZESTREL_MARIADB_CLIENT, "--no-defaults", "--socket=" + server.socket, "--user=" + server.user,
+                    "--password=" + server.password, "--database=" + server.database, "--batch", "--quick",
+                    "--execute=SELECT name, city FROM visitors"},
+            {e2e::PathEntry()}, dump, (dir.path() / "client.log").string());
+    e2e::Query(ZESTREL_MARIADB_CLIENT, server, "DROP TABLE visitors");
+
+    std::printf("rows in the table:          %ld\n", rows);
+    std::printf("php-cgi, safe script:       %.2f s, peak RSS %.1f MB, PHP peak memory %.1f MB, %zu table rows "
+                "shown, %.1f MB of HTML, exit %d\n",
+        php.seconds, php.peakKiB / 1024.0, phpPeak / 1048576.0, CountOf(shown, "<tr><td>"),
+        static_cast<double>(shown.size()) / 1048576.0, php.exitCode);
+    std::printf("mariadb --batch --quick:    %.2f s, peak RSS %.1f MB, %.1f MB of text, exit %d\n", client.seconds,
+        client.peakKiB / 1024.0, static_cast<double>(e2e::ReadFile(dump).size()) / 1048576.0, client.exitCode);
+    if (!phpLog.empty() && phpLog.find("peak ") != 0)
+        std::printf("PHP said: %s\n", phpLog.c_str());
+    return php.exitCode == 0 && client.exitCode == 0 ? 0 : 1;
+}
