@@ -10,11 +10,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <optional>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -24,103 +24,27 @@ using e2e::Form;
 using e2e::Table;
 using scriptgen::ScriptSettings;
 
-std::string Hex(const std::string& bytes)
-{
-    std::string hex;
-    for (const unsigned char c : bytes) {
-        char pair[3];
-        std::snprintf(pair, sizeof pair, "%02X", c);
-        hex += pair;
-    }
-    return hex;
-}
-
-std::string Base64Decode(const std::string& text)
-{
-    static const std::string kAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    unsigned bits = 0;
-    int count = 0;
-    for (const char c : text) {
-        const std::size_t value = kAlphabet.find(c);
-        if (value == std::string::npos)
-            continue;
-        bits = (bits << 6) | static_cast<unsigned>(value);
-        count += 6;
-        if (count >= 8) {
-            count -= 8;
-            out.push_back(static_cast<char>((bits >> count) & 0xff));
-        }
-    }
-    return out;
-}
-
-// A header value with its folding undone and its "=?UTF-8?B?...?=" words decoded.
-std::string DecodeHeader(std::string value)
-{
-    std::string out;
-    std::size_t at = 0;
-    bool lastWasWord = false;
-    while (at < value.size()) {
-        const std::size_t word = value.find("=?UTF-8?B?", at);
-        const std::string between = value.substr(at, word - at);
-        // Blanks between two encoded words are not part of the text.
-        if (!(lastWasWord && word != std::string::npos && between.find_first_not_of(" \t") == std::string::npos))
-            out += between;
-        if (word == std::string::npos)
-            break;
-        const std::size_t end = value.find("?=", word + 10);
-        out += Base64Decode(value.substr(word + 10, end - word - 10));
-        at = end + 2;
-        lastWasWord = true;
-    }
-    return out;
-}
-
-std::string QuotedPrintableDecode(const std::string& text)
-{
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '=') {
-            out.push_back(text[i]);
-        } else if (text.compare(i + 1, 2, "\r\n") == 0) {
-            i += 2; // a soft line break
-        } else {
-            out.push_back(static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16)));
-            i += 2;
-        }
-    }
-    return out;
-}
+using e2e::Hex;
 
 struct Mail {
-    std::map<std::string, std::string> headers; // unfolded and decoded
-    std::string body; // decoded
+    std::map<std::string, std::string> headers;
+    std::string body;
 };
 
+// The captured mail, decoded by PHP's own iconv and quoted-printable functions.
 Mail ReadMail(const std::string& message)
 {
+    const e2e::ProcessResult decoded = e2e::Run({ZESTREL_PHP, ZESTREL_READ_MAIL}, {e2e::PathEntry()}, message);
+    if (decoded.exitCode != 0 || !decoded.err.empty())
+        throw std::runtime_error("cannot decode the mail: " + decoded.err + "\n" + message);
     Mail mail;
-    const std::size_t end = message.find("\r\n\r\n");
-    std::istringstream lines(message.substr(0, end));
-    std::string name;
-    for (std::string line; std::getline(lines, line);) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (!line.empty() && (line.front() == ' ' || line.front() == '\t')) {
-            mail.headers[name] += line;
-            continue;
-        }
-        const std::size_t colon = line.find(':');
-        name = line.substr(0, colon);
-        mail.headers[name] = line.substr(colon + 2);
+    std::size_t at = 0;
+    for (std::size_t end; (end = decoded.out.find('\n', at)) != at; at = end + 1) {
+        const std::string line = decoded.out.substr(at, end - at);
+        const std::size_t colon = line.find(": ");
+        mail.headers[line.substr(0, colon)] = line.substr(colon + 2);
     }
-    for (auto& [key, value] : mail.headers)
-        value = DecodeHeader(value);
-    std::string body = message.substr(end + 4);
-    if (body.ends_with("\r\n")) // the line end PHP adds after the text
-        body.resize(body.size() - 2);
-    mail.body = QuotedPrintableDecode(body);
+    mail.body = decoded.out.substr(at + 1);
     return mail;
 }
 

@@ -129,6 +129,18 @@ void WriteScript(const std::filesystem::path& file, const scriptgen::Lines& line
     WriteFile(file, text);
 }
 
+std::string Hex(std::string_view bytes)
+{
+    static const char* digits = "0123456789ABCDEF";
+    std::string hex;
+    hex.reserve(2 * bytes.size());
+    for (const unsigned char c : bytes) {
+        hex.push_back(digits[c >> 4]);
+        hex.push_back(digits[c & 15]);
+    }
+    return hex;
+}
+
 std::string UrlEncode(const std::string& text)
 {
     static const char* hex = "0123456789ABCDEF";

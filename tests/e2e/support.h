@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -45,6 +46,9 @@ void WriteFile(const std::filesystem::path& file, const std::string& text);
 
 // Writes the lines as Save Script does: each line followed by CR LF.
 void WriteScript(const std::filesystem::path& file, const scriptgen::Lines& lines);
+
+// The bytes as upper-case hexadecimal digits, as MySQL's HEX() shows them.
+std::string Hex(std::string_view bytes);
 
 // A posted form, its fields in the order a browser sends them.
 using Form = std::vector<std::pair<std::string, std::string>>;
