@@ -127,10 +127,11 @@ int main(int argc, char** argv)
     std::printf("rows in the table:          %ld\n", rows);
     std::printf("php-cgi, safe script:       %.2f s, peak RSS %.1f MB, PHP peak memory %.1f MB, %zu table rows "
                 "shown, %.1f MB of HTML, exit %d\n",
-        php.seconds, php.peakKiB / 1024.0, phpPeak / 1048576.0, CountOf(shown, "<tr><td>"),
-        static_cast<double>(shown.size()) / 1048576.0, php.exitCode);
+        php.seconds, static_cast<double>(php.peakKiB) / 1024.0, static_cast<double>(phpPeak) / 1048576.0,
+        CountOf(shown, "<tr><td>"), static_cast<double>(shown.size()) / 1048576.0, php.exitCode);
     std::printf("mariadb --batch --quick:    %.2f s, peak RSS %.1f MB, %.1f MB of text, exit %d\n", client.seconds,
-        client.peakKiB / 1024.0, static_cast<double>(e2e::ReadFile(dump).size()) / 1048576.0, client.exitCode);
+        static_cast<double>(client.peakKiB) / 1024.0, static_cast<double>(e2e::ReadFile(dump).size()) / 1048576.0,
+        client.exitCode);
     if (!phpLog.empty() && phpLog.find("peak ") != 0)
         std::printf("PHP said: %s\n", phpLog.c_str());
     return php.exitCode == 0 && client.exitCode == 0 ? 0 : 1;

@@ -433,6 +433,7 @@ TEST_F(SafeScripts, LiteralsReachTheDatabaseExactly)
     for (const std::string& column : columns)
         select += std::string(column == columns.front() ? "" : ", ") + "HEX(`" + column + "`)";
     std::vector<std::string> hex;
+    hex.reserve(values.size());
     for (const std::string& value : values)
         hex.push_back(Hex(value));
     EXPECT_EQ(Query(select + " FROM " + quoted), Table{hex});

@@ -2,6 +2,7 @@
 
 #include "scriptgen/postedname.h"
 #include "scriptgen/safe/values.h"
+#include "scriptgen/sections/text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -313,9 +314,9 @@ private:
             if (field.empty()) {
                 if (!value.empty())
                     Add(Box::InsertValues,
-                        "Variable / Value, row " + row + ": " + Shown(value) +
-                            " stands beside no table field: type the field's name on line " + row +
-                            " of Table Fields, or clear the value.");
+                        text::Concat("Variable / Value, row ", row, ": ", Shown(value),
+                            " stands beside no table field: type the field's name on line ", row,
+                            " of Table Fields, or clear the value."));
                 continue;
             }
             const std::string label = "Table Fields, line " + row;
