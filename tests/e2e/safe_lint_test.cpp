@@ -4,12 +4,12 @@
 // breaks, bytes that are not UTF-8, and characters from every plane.
 #include "support.h"
 
+#include "randomsettings.h"
 #include "scriptgen/compiler.h"
 #include "scriptgen/safe/php.h"
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 #include <string_view>
 
@@ -18,60 +18,13 @@ namespace {
 using scriptgen::Lines;
 using scriptgen::ScriptSettings;
 
-class HostileText {
-public:
-    explicit HostileText(unsigned seed) : rng_(seed) {}
-
-    std::string Text()
-    {
-        static const std::string kPieces[] = {"'", "\\", "\\'", "$", "{$", "${", "?>", "<?php", "*/", "/*", "//", "#",
-            "\"", "`", std::string(1, '\0'), "\r", "\n", "\r\n", "\t", "\x7f", "\xff", "\xc3", "\xed\xa0\x80", "é",
-            "漢", "\xf0\x9f\x98\x80", "\xe2\x80\xa8", "%s", "<script>", "&amp;", " ", "a", "name", "$name"};
-        std::string text;
-        const std::size_t length = Pick(0, 7);
-        for (std::size_t i = 0; i < length; ++i)
-            text += kPieces[Pick(0, std::size(kPieces) - 1)];
-        return text;
-    }
-
-    Lines List()
-    {
-        Lines lines(Pick(0, 4));
-        for (std::string& line : lines)
-            line = Text();
-        return lines;
-    }
-
-    bool Flip() { return Pick(0, 1) == 1; }
-
-    ScriptSettings Settings()
-    {
-        ScriptSettings s;
-        s.target = scriptgen::Target::Safe;
-        s.fieldList = List();
-        s.fieldList.push_back("name");
-        for (bool* task : {&s.useDatabase, &s.sendMail, &s.insertRecord, &s.displayAll, &s.displaySpecific,
-                 &s.createTable, &s.dropTable})
-            *task = Flip();
-        for (std::string* box : {&s.host, &s.userName, &s.password, &s.database, &s.recipient, &s.subject, &s.sender,
-                 &s.successPage, &s.failurePage, &s.insertTable, &s.displayAllTable, &s.displaySpecificTable,
-                 &s.whereField, &s.whereValue, &s.createTableName, &s.dropTableName})
-            *box = Text();
-        for (const std::string& field : s.fieldList)
-            s.mailVariables.push_back({"$" + field, Flip()});
-        for (Lines* list :
-            {&s.insertFields, &s.insertValues, &s.displayAllFields, &s.displaySpecificFields, &s.createTableFields})
-            *list = List();
-        return s;
-    }
-
-private:
-    std::size_t Pick(std::size_t low, std::size_t high)
-    {
-        return std::uniform_int_distribution<std::size_t>(low, high)(rng_);
-    }
-    std::mt19937 rng_;
-};
+RandomSettings Hostile(unsigned seed)
+{
+    return RandomSettings(seed,
+        {"'", "\\", "\\'", "$", "{$", "${", "?>", "<?php", "*/", "/*", "//", "#", "\"", "`", std::string(1, '\0'), "\r",
+            "\n", "\r\n", "\t", "\x7f", "\xff", "\xc3", "\xed\xa0\x80", "é", "漢", "\xf0\x9f\x98\x80", "\xe2\x80\xa8",
+            "%s", "<script>", "&amp;", " ", "a", "name", "$name"});
+}
 
 using e2e::Hex;
 
@@ -83,7 +36,7 @@ e2e::ProcessResult Lint(const std::filesystem::path& script)
 // Each hostile text, as the script writes it, read back by PHP itself.
 TEST(SafeLiteralTest, PhpSeesEveryTextExactlyAsTyped)
 {
-    HostileText hostile(20261208);
+    RandomSettings hostile = Hostile(20261208);
     Lines script = {"<?php"};
     std::string expected;
     for (int i = 0; i < 500; ++i) {
@@ -101,10 +54,12 @@ TEST(SafeLiteralTest, PhpSeesEveryTextExactlyAsTyped)
 
 TEST(SafeLintTest, HostileSettingsGiveValidPhp)
 {
-    HostileText hostile(8122026);
+    RandomSettings hostile = Hostile(8122026);
     const e2e::TempDir dir;
     for (int i = 0; i < 300; ++i) {
         ScriptSettings settings = hostile.Settings();
+        settings.target = scriptgen::Target::Safe;
+        settings.fieldList.push_back("name");
         if (i == 0) // one script with every section, whatever the draw
             settings.useDatabase = settings.sendMail = settings.insertRecord = settings.displayAll =
                 settings.displaySpecific = settings.createTable = settings.dropTable = true;

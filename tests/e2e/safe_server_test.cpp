@@ -3,6 +3,7 @@
 // Visitors post what visitors post, hostile texts included; what they see,
 // what the site owner gets by mail and what the database holds are checked
 // each on its own.
+#include "serverfixture.h"
 #include "support.h"
 
 #include "scriptgen/compiler.h"
@@ -59,40 +60,22 @@ struct Response {
 const std::vector<std::string> kSameSite = {
     "HTTP_HOST=shop.test", "HTTP_ORIGIN=https://shop.test", "HTTP_SEC_FETCH_SITE=same-origin"};
 
-class SafeScripts : public testing::Test {
+class SafeScripts : public ServerFixture {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(e2e::ReadServer(ZESTREL_E2E_STATE_FILE, server_))
-            << "no private server recorded in " ZESTREL_E2E_STATE_FILE "; run the tests through ctest, which starts it";
-    }
-
-    ScriptSettings Connected() const
-    {
-        ScriptSettings s;
-        s.target = scriptgen::Target::Safe;
-        s.useDatabase = true;
-        s.host = "127.0.0.1:" + server_.port;
-        s.userName = server_.user;
-        s.password = server_.password;
-        s.database = server_.database;
-        return s;
-    }
+    scriptgen::ScriptSettings Connected() const { return ServerFixture::Connected(scriptgen::Target::Safe); }
 
     // Sends one request to the compiled script; mail goes to `mailFile`, or
     // to a transport that fails when there is none.
     Response Send(const ScriptSettings& settings, const std::string& method, const Form& form,
         const std::vector<std::string>& env, const std::filesystem::path& mailFile = {})
     {
-        const auto script = dir_.path() / ("script" + std::to_string(++scripts_) + ".php");
-        e2e::WriteScript(script, scriptgen::CompileScript(settings));
         e2e::CgiRequest request;
         request.method = method;
         request.body = e2e::EncodeForm(form);
         request.env = env;
         request.ini = {mailFile.empty() ? "sendmail_path=\"cat > /dev/null; exit 1\""
                                         : "sendmail_path=\"cat > '" + mailFile.string() + "'\""};
-        const e2e::CgiResponse run = e2e::RunCgi(ZESTREL_PHP_CGI, script, request);
+        const e2e::CgiResponse run = e2e::RunCgi(ZESTREL_PHP_CGI, SaveScript(settings), request);
         EXPECT_EQ(run.exitCode, 0) << run.errors;
 
         Response response;
@@ -118,20 +101,12 @@ protected:
 
     Response Get(const ScriptSettings& settings) { return Send(settings, "GET", {}, {"HTTP_HOST=shop.test"}); }
 
-    Table Query(const std::string& sql) const { return e2e::Query(ZESTREL_MARIADB_CLIENT, server_, sql); }
-
     bool TableExists(const std::string& table) const
     {
         return Query("SELECT COUNT(*) FROM information_schema.TABLES WHERE TABLE_SCHEMA = DATABASE() AND "
                      "TABLE_NAME = '" +
                    table + "'") == Table{{"1"}};
     }
-
-    std::filesystem::path File(const std::string& name) const { return dir_.path() / name; }
-
-    e2e::Server server_;
-    e2e::TempDir dir_;
-    int scripts_ = 0;
 };
 
 const std::vector<std::string> kFields = {"name", "email", "city", "first name", "interests[]"};

@@ -7,6 +7,7 @@
 // The steps share one database and build on each other (the table made in
 // the first step is filled, read and finally dropped), so they run in order
 // inside one test.
+#include "serverfixture.h"
 #include "support.h"
 
 #include "scriptgen/compiler.h"
@@ -95,37 +96,16 @@ struct Visitor {
 const Visitor kAda{"Ada Lovelace", "ada@example.org", "London"};
 const Visitor kGrace{"Grace Hopper", "grace+forms@example.org", "London"};
 
-class VisitorJourney : public testing::Test {
+class VisitorJourney : public ServerFixture {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(e2e::ReadServer(ZESTREL_E2E_STATE_FILE, server_))
-            << "no private server recorded in " ZESTREL_E2E_STATE_FILE "; run the tests through ctest, which starts it";
-    }
-
-    // A script that opens the connection, with the given extra settings.
-    ScriptSettings Connected() const
-    {
-        ScriptSettings s;
-        s.useDatabase = true;
-        // The legacy host:port form, over TCP on loopback.
-        s.host = "127.0.0.1:" + server_.port;
-        s.userName = server_.user;
-        s.password = server_.password;
-        s.database = server_.database;
-        return s;
-    }
-
     // Compiles the settings, saves the script and posts the form to it.
     // `sendmail` is the mail transport command.
     Response Post(const ScriptSettings& settings, const Form& form, const std::string& sendmail)
     {
-        const auto script = dir_.path() / ("script" + std::to_string(++scripts_) + ".php");
-        e2e::WriteScript(script, scriptgen::CompileScript(settings));
         e2e::CgiRequest request;
         request.body = e2e::EncodeForm(form);
         request.ini = {std::string("auto_prepend_file=") + ZESTREL_MYSQL_BRIDGE, "sendmail_path=\"" + sendmail + "\""};
-        return e2e::RunCgi(ZESTREL_PHP_CGI, script, request);
+        return e2e::RunCgi(ZESTREL_PHP_CGI, SaveScript(settings), request);
     }
 
     // A transport that appends each message to `file`.
@@ -133,15 +113,6 @@ protected:
 
     // A transport that takes the message and then reports failure.
     static std::string FailingTransport() { return "cat > /dev/null; exit 1"; }
-
-    std::filesystem::path File(const std::string& name) const { return dir_.path() / name; }
-
-    // Runs SQL as the test user over the server's socket, independently of PHP.
-    Table Query(const std::string& sql) const { return e2e::Query(ZESTREL_MARIADB_CLIENT, server_, sql); }
-
-    e2e::Server server_;
-    e2e::TempDir dir_;
-    int scripts_ = 0;
 };
 
 // Connection, mail and insert: what a feedback form posts to.
