@@ -72,4 +72,8 @@ struct CgiResponse {
 // the errors, never into the page.
 CgiResponse RunCgi(const std::string& phpCgi, const std::filesystem::path& script, const CgiRequest& request);
 
+// The keys of $_POST, in PHP's order, when `form` is posted to a script run
+// by `phpCgi`. Throws when PHP reports an error.
+std::vector<std::string> PostedKeys(const std::string& phpCgi, const Form& form);
+
 } // namespace e2e
