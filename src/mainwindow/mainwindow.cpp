@@ -5,6 +5,7 @@
 #include "help/helpwindow.h"
 #include "mainwindow/controls.h"
 #include "mainwindow/dialogs.h"
+#include "mainwindow/guard.h"
 #include "mainwindow/scriptfile.h"
 #include "mainwindow/textrules.h"
 #include "mainwindow/widgets.h"
@@ -26,7 +27,6 @@
 #include <QToolButton>
 
 #include <algorithm>
-#include <exception>
 
 namespace {
 
@@ -131,17 +131,6 @@ void TForm1::ConnectHandlers()
     connect(ToolButton3, &QToolButton::clicked, this, &TForm1::ToolButton3Click);
     connect(ToolButton5, &QToolButton::clicked, this, &TForm1::ToolButton5Click);
     connect(ToolButton6, &QToolButton::clicked, this, &TForm1::ToolButton6Click);
-}
-
-template <typename Body> void TForm1::Guard(Body&& body) noexcept
-{
-    try {
-        body();
-    } catch (const std::exception& error) {
-        zestrel::MessageBoxes::error(zestrel::ApplicationTitle(), QString::fromUtf8(error.what()));
-    } catch (...) {
-        zestrel::MessageBoxes::error(zestrel::ApplicationTitle(), QStringLiteral("An unexpected error occurred."));
-    }
 }
 
 bool TForm1::event(QEvent* event)
