@@ -1,6 +1,7 @@
 #include "mainwindow/dialogs.h"
 
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QQueue>
 #include <QStringList>
 
@@ -32,6 +33,24 @@ QStringList& OpenedWith()
 {
     static QStringList names;
     return names;
+}
+
+QQueue<QString>& FormPageNames()
+{
+    static QQueue<QString> names;
+    return names;
+}
+
+QQueue<int>& Choices()
+{
+    static QQueue<int> rows;
+    return rows;
+}
+
+QList<QStringList>& Offered()
+{
+    static QList<QStringList> lists;
+    return lists;
 }
 
 bool AnsweredInAdvance(
@@ -140,6 +159,72 @@ void SaveDialog::clearPending()
 QStringList SaveDialog::takeOpenedWith()
 {
     return std::exchange(OpenedWith(), {});
+}
+
+OpenDialog::OpenDialog(QObject* parent)
+    : QObject(parent), filter_(QStringLiteral("HTML Files (*.html *.htm *.php *.shtml);;All Files (*)"))
+{
+}
+
+QString OpenDialog::execute(QWidget* parent)
+{
+    const QString chosen = !FormPageNames().isEmpty()
+        ? FormPageNames().dequeue()
+        : QFileDialog::getOpenFileName(parent, QStringLiteral("Read Form"), fileName_, filter_);
+    if (!chosen.isEmpty())
+        fileName_ = chosen;
+    return chosen;
+}
+
+void OpenDialog::setNextFileName(const QString& name)
+{
+    FormPageNames().enqueue(name);
+}
+
+int OpenDialog::pendingFileNames()
+{
+    return static_cast<int>(FormPageNames().size());
+}
+
+void OpenDialog::clearPending()
+{
+    FormPageNames().clear();
+}
+
+int FormChoice::choose(QWidget* parent, const QStringList& entries)
+{
+    if (!Choices().isEmpty()) {
+        Offered().append(entries);
+        return Choices().dequeue();
+    }
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(QStringLiteral("Read Form"));
+    dialog.setLabelText(QStringLiteral("The page holds several forms. Which one's fields should fill the list?"));
+    dialog.setOption(QInputDialog::UseListViewForComboBoxItems);
+    dialog.setComboBoxItems(entries);
+    if (dialog.exec() != QDialog::Accepted)
+        return -1;
+    return static_cast<int>(entries.indexOf(dialog.textValue()));
+}
+
+void FormChoice::setNextChoice(int row)
+{
+    Choices().enqueue(row);
+}
+
+int FormChoice::pendingChoices()
+{
+    return static_cast<int>(Choices().size());
+}
+
+void FormChoice::clearPending()
+{
+    Choices().clear();
+}
+
+QList<QStringList> FormChoice::takeOffered()
+{
+    return std::exchange(Offered(), {});
 }
 
 } // namespace zestrel

@@ -48,6 +48,8 @@ public:
 
     QString filter() const { return filter_; }
     QString fileName() const { return fileName_; }
+    // The dialog opens with this name next time, as if it had returned it.
+    void propose(const QString& fileName) { fileName_ = fileName; }
 
     // The chosen full name, or an empty string when the user cancelled.
     QString execute(QWidget* parent);
@@ -62,6 +64,45 @@ public:
 private:
     QString filter_;
     QString fileName_;
+};
+
+// The open dialog for form pages, opening at the page chosen last.
+// Production shows the system's dialog; tests answer in advance with
+// setNextFileName() (an empty name cancels).
+class OpenDialog : public QObject {
+    Q_OBJECT
+public:
+    explicit OpenDialog(QObject* parent = nullptr);
+
+    QString filter() const { return filter_; }
+
+    // The chosen full name, or an empty string when the user cancelled.
+    QString execute(QWidget* parent);
+
+    static void setNextFileName(const QString& name);
+    static int pendingFileNames();
+    // Drops names no dialog used.
+    static void clearPending();
+
+private:
+    QString filter_;
+    QString fileName_;
+};
+
+// The short list the user picks one form from when a page holds several.
+// Production shows a modal list; tests answer in advance with setNextChoice()
+// (-1 cancels) and read the lists offered with takeOffered().
+class FormChoice {
+public:
+    // The row chosen, or -1 when the user cancelled.
+    static int choose(QWidget* parent, const QStringList& entries);
+
+    static void setNextChoice(int row);
+    static int pendingChoices();
+    // Drops answers no list used.
+    static void clearPending();
+    // The lists answered in advance since the last call, oldest first.
+    static QList<QStringList> takeOffered();
 };
 
 } // namespace zestrel

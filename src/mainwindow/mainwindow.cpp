@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSignalBlocker>
 #include <QStringListModel>
 #include <QTabWidget>
@@ -102,6 +103,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     Memo5->hide();
 
     BuildMenu();
+    SetUpFormReading();
     ConnectHandlers();
     ShowGrid();
 
@@ -114,6 +116,7 @@ TForm1::~TForm1() = default;
 void TForm1::ConnectHandlers()
 {
     connect(Memo1, &QPlainTextEdit::textChanged, this, &TForm1::Memo1Change);
+    connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
     connect(Memo2, &QPlainTextEdit::textChanged, this, &TForm1::Memo2Change);
     connect(StringGrid1, &zestrel::GridView::cellChosen, this, [this](const QModelIndex& index) {
         grid_.selectCell(index.column(), index.row());
