@@ -443,7 +443,8 @@ Page ReadForms(std::string_view bytes)
         if (encoding == Encoding::Utf16LE || encoding == Encoding::Utf16BE)
             encoding = Encoding::Utf8;
         page.encoding = encoding == Encoding::Unsupported ? std::string(TrimBlanks(*declared)) : "";
-        if (encoding != Encoding::Utf8) {
+        // ASCII text reads the same in all of them.
+        if (encoding != Encoding::Utf8 && BeyondAscii(bytes)) {
             parse.reset();
             parse = std::make_unique<Parse>(ToUtf8(bytes, encoding));
         }
