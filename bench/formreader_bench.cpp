@@ -7,6 +7,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <sys/resource.h>
@@ -17,6 +18,12 @@ constexpr std::size_t kLargePage = 5'000'000;
 constexpr int kLargeControls = 10'000;
 constexpr std::string_view kFiller = "Ask about our rye, spelt and seeded loaves, baked to order for parties, "
                                      "weddings and school fairs all year round.";
+
+void Append(std::string& page, std::initializer_list<std::string_view> pieces)
+{
+    for (const std::string_view piece : pieces)
+        page.append(piece);
+}
 
 // One table row per control: a label, the control and a paragraph of text
 // with some inline markup, padded so the page reaches about `bytes` bytes.
@@ -34,25 +41,26 @@ std::string OrderPage(int controls, std::size_t bytes, const std::string& head, 
     const std::size_t perRow = bytes / static_cast<std::size_t>(controls);
     for (int i = 0; i < controls; ++i) {
         const std::string n = std::to_string(i);
+        const std::string group = std::to_string(i / 50);
         const std::size_t rowStart = page.size();
-        page += "<tr><td><label for=\"f" + n + "\">Item " + n + "</label></td><td>";
+        Append(page, {"<tr><td><label for=\"f", n, "\">Item ", n, "</label></td><td>"});
         switch (i % 5) {
         case 0:
-            page += "<input type=\"text\" id=\"f" + n + "\" name=\"item_" + n + "\" value=\"\">";
+            Append(page, {"<input type=\"text\" id=\"f", n, "\" name=\"item_", n, "\" value=\"\">"});
             break;
         case 1:
-            page += "<select id=\"f" + n + "\" name=\"size_" + n +
-                "\"><option>Small</option><option>Medium</option><option>Large</option></select>";
+            Append(page,
+                {"<select id=\"f", n, "\" name=\"size_", n,
+                    "\"><option>Small</option><option>Medium</option><option>Large</option></select>"});
             break;
         case 2:
-            page += "<textarea id=\"f" + n + "\" name=\"note_" + n + "\" rows=\"2\"></textarea>";
+            Append(page, {"<textarea id=\"f", n, "\" name=\"note_", n, "\" rows=\"2\"></textarea>"});
             break;
         case 3:
-            page += "<input type=\"radio\" id=\"f" + n + "\" name=\"choice_" + std::to_string(i / 50) + "\" value=\"" +
-                n + "\">";
+            Append(page, {"<input type=\"radio\" id=\"f", n, "\" name=\"choice_", group, "\" value=\"", n, "\">"});
             break;
         default:
-            page += "<input type=\"checkbox\" id=\"f" + n + "\" name=\"extras[]\" value=\"" + n + "\">";
+            Append(page, {"<input type=\"checkbox\" id=\"f", n, "\" name=\"extras[]\" value=\"", n, "\">"});
             break;
         }
         page += "</td><td><p>";

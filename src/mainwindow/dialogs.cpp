@@ -168,7 +168,7 @@ OpenDialog::OpenDialog(QObject* parent)
 
 QString OpenDialog::execute(QWidget* parent)
 {
-    const QString chosen = !FormPageNames().isEmpty()
+    QString chosen = !FormPageNames().isEmpty()
         ? FormPageNames().dequeue()
         : QFileDialog::getOpenFileName(parent, QStringLiteral("Read Form"), fileName_, filter_);
     if (!chosen.isEmpty())
