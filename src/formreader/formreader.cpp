@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
 #include <optional>
 #include <unordered_map>
 #include <unordered_set>
@@ -107,6 +106,43 @@ std::optional<std::string_view> DeclaredCharset(const GumboNode* root)
                 pending.push_back(static_cast<const GumboNode*>(children->data[i]));
     }
     return std::nullopt;
+}
+
+// Only markup up to the end of the tag that holds the last "charset" can
+// declare the encoding; 0 when the word is nowhere.
+std::size_t DeclarationReach(std::string_view bytes)
+{
+    constexpr std::string_view kWord = "charset";
+    if (bytes.size() < kWord.size())
+        return 0;
+    for (std::size_t at = bytes.size() - kWord.size() + 1; at-- > 0;) {
+        if (AsciiLower(bytes[at]) == 'c' && EqualsIgnoringCase(bytes.substr(at, kWord.size()), kWord)) {
+            const std::size_t close = bytes.find('>', at);
+            return close == std::string_view::npos ? bytes.size() : close + 1;
+        }
+    }
+    return 0;
+}
+
+// The encoding of a page without a byte-order mark: the first declaration
+// of a meta element, else UTF-8 when the bytes are valid UTF-8, else
+// windows-1252. A declared label this reader does not know goes to
+// `unknownLabel`; the page is then read as windows-1252.
+Encoding EncodingOfPage(std::string_view bytes, std::string& unknownLabel)
+{
+    if (const std::size_t reach = DeclarationReach(bytes); reach > 0) {
+        // Markup is ASCII in every encoding this reader knows, so the
+        // declaration reads the same before the page is converted.
+        const Parse head{std::string(bytes.substr(0, reach))};
+        if (const std::optional<std::string_view> declared = DeclaredCharset(head.root())) {
+            const Encoding named = EncodingOfLabel(*declared);
+            if (named == Encoding::Unsupported)
+                unknownLabel = TrimBlanks(*declared);
+            // A page cannot truly declare UTF-16 in its own ASCII markup.
+            return named == Encoding::Utf16LE || named == Encoding::Utf16BE ? Encoding::Utf8 : named;
+        }
+    }
+    return IsValidUtf8(bytes) ? Encoding::Utf8 : Encoding::Windows1252;
 }
 
 struct Control {
@@ -429,36 +465,27 @@ Page ReadForms(std::string_view bytes)
     Page page;
     const ByteOrderMark mark = ByteOrderMarkOf(bytes);
     Encoding encoding = mark.encoding;
-    std::string text = mark.length > 0 ? ToUtf8(bytes.substr(mark.length), encoding) : std::string(bytes);
+    std::string text;
+    if (mark.length > 0) {
+        text = ToUtf8(bytes.substr(mark.length), encoding);
+    } else {
+        encoding = EncodingOfPage(bytes, page.encoding);
+        // ASCII text reads the same in every encoding this reader knows.
+        text = encoding == Encoding::Utf8 || !BeyondAscii(bytes) ? std::string(bytes) : ToUtf8(bytes, encoding);
+    }
     if (text.find('\0') != std::string::npos)
         return page;
-    auto parse = std::make_unique<Parse>(std::move(text));
-    if (mark.length == 0) {
-        // The first reading only looks for a declared encoding; markup is
-        // ASCII in every encoding this reader knows.
-        const std::optional<std::string_view> declared = DeclaredCharset(parse->root());
-        encoding =
-            declared ? EncodingOfLabel(*declared) : (IsValidUtf8(bytes) ? Encoding::Utf8 : Encoding::Windows1252);
-        // A page cannot truly declare UTF-16 in its own ASCII markup.
-        if (encoding == Encoding::Utf16LE || encoding == Encoding::Utf16BE)
-            encoding = Encoding::Utf8;
-        page.encoding = encoding == Encoding::Unsupported ? std::string(TrimBlanks(*declared)) : "";
-        // ASCII text reads the same in all of them.
-        if (encoding != Encoding::Utf8 && BeyondAscii(bytes)) {
-            parse.reset();
-            parse = std::make_unique<Parse>(ToUtf8(bytes, encoding));
-        }
-    }
     if (page.encoding.empty())
         page.encoding = EncodingName(encoding);
+    const Parse parse(std::move(text));
 
-    const Survey survey = Walk(parse->root());
+    const Survey survey = Walk(parse.root());
     page.isHtml = survey.anyTag;
     std::vector<FormBuilder> builders;
     builders.reserve(survey.forms.size());
     for (const GumboNode* form : survey.forms)
         builders.emplace_back(form->v.element, SubmissionEncoding(form->v.element, encoding), page.encoding);
-    const std::vector<int> owners = Owners(survey, parse->text());
+    const std::vector<int> owners = Owners(survey, parse.text());
     for (std::size_t i = 0; i < survey.controls.size(); ++i)
         if (owners[i] >= 0)
             builders[static_cast<std::size_t>(owners[i])].add(*survey.controls[i].element);
