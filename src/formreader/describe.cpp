@@ -12,37 +12,33 @@ std::string Quoted(std::string_view text)
     return "\"" + std::string(text) + "\"";
 }
 
-std::string QuotedList(const std::vector<std::string>& names)
-{
-    std::string list;
-    for (const std::string& name : names) {
-        if (!list.empty())
-            list += ", ";
-        list += Quoted(name);
-    }
-    return list;
-}
-
-std::string Renamings(const std::vector<std::string>& names)
-{
-    std::string list;
-    for (const std::string& name : names) {
-        if (!list.empty())
-            list += ", ";
-        list += Quoted(name) + " arrives as " + Quoted(scriptgen::PostedKey(name).value_or(""));
-    }
-    return list;
-}
-
-std::string PlainList(const std::vector<std::string>& items)
+// The items, each as `format` writes it, separated by commas.
+template <typename Format> std::string List(const std::vector<std::string>& items, Format format)
 {
     std::string list;
     for (const std::string& item : items) {
         if (!list.empty())
             list += ", ";
-        list += item;
+        list += format(item);
     }
     return list;
+}
+
+std::string QuotedList(const std::vector<std::string>& names)
+{
+    return List(names, Quoted);
+}
+
+std::string Renamings(const std::vector<std::string>& names)
+{
+    return List(names, [](const std::string& name) {
+        return Quoted(name) + " arrives as " + Quoted(scriptgen::PostedKey(name).value_or(""));
+    });
+}
+
+std::string PlainList(const std::vector<std::string>& items)
+{
+    return List(items, [](const std::string& item) { return item; });
 }
 
 } // namespace

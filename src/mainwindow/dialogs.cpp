@@ -23,21 +23,9 @@ QList<MessageBoxes::Shown>& ShownBoxes()
     return shown;
 }
 
-QQueue<QString>& FileNames()
-{
-    static QQueue<QString> names;
-    return names;
-}
-
 QStringList& OpenedWith()
 {
     static QStringList names;
-    return names;
-}
-
-QQueue<QString>& FormPageNames()
-{
-    static QQueue<QString> names;
     return names;
 }
 
@@ -128,9 +116,9 @@ SaveDialog::SaveDialog(QObject* parent) : QObject(parent), filter_(QStringLitera
 QString SaveDialog::execute(QWidget* parent)
 {
     QString chosen;
-    if (!FileNames().isEmpty()) {
+    if (!names().isEmpty()) {
         OpenedWith().append(fileName_);
-        chosen = FileNames().dequeue();
+        chosen = names().dequeue();
     } else {
         // Overwriting is asked by the caller, about the file it really writes.
         chosen = QFileDialog::getSaveFileName(
@@ -139,21 +127,6 @@ QString SaveDialog::execute(QWidget* parent)
     if (!chosen.isEmpty())
         fileName_ = chosen;
     return chosen;
-}
-
-void SaveDialog::setNextFileName(const QString& name)
-{
-    FileNames().enqueue(name);
-}
-
-int SaveDialog::pendingFileNames()
-{
-    return static_cast<int>(FileNames().size());
-}
-
-void SaveDialog::clearPending()
-{
-    FileNames().clear();
 }
 
 QStringList SaveDialog::takeOpenedWith()
@@ -168,27 +141,12 @@ OpenDialog::OpenDialog(QObject* parent)
 
 QString OpenDialog::execute(QWidget* parent)
 {
-    QString chosen = !FormPageNames().isEmpty()
-        ? FormPageNames().dequeue()
+    QString chosen = !names().isEmpty()
+        ? names().dequeue()
         : QFileDialog::getOpenFileName(parent, QStringLiteral("Read Form"), fileName_, filter_);
     if (!chosen.isEmpty())
         fileName_ = chosen;
     return chosen;
-}
-
-void OpenDialog::setNextFileName(const QString& name)
-{
-    FormPageNames().enqueue(name);
-}
-
-int OpenDialog::pendingFileNames()
-{
-    return static_cast<int>(FormPageNames().size());
-}
-
-void OpenDialog::clearPending()
-{
-    FormPageNames().clear();
 }
 
 int FormChoice::choose(QWidget* parent, const QStringList& entries)

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QMessageBox>
 #include <QObject>
+#include <QQueue>
 #include <QString>
 
 class QWidget;
@@ -38,10 +39,27 @@ public:
     static QList<Shown> takeShown();
 };
 
+// File names for a kind of file dialog, given by tests in advance: while
+// there are some, the dialog takes the next one instead of showing itself.
+template <typename Dialog> class FileNamesInAdvance {
+public:
+    static void setNextFileName(const QString& name) { names().enqueue(name); }
+    static int pendingFileNames() { return static_cast<int>(names().size()); }
+    // Drops names no dialog used.
+    static void clearPending() { names().clear(); }
+
+protected:
+    static QQueue<QString>& names()
+    {
+        static QQueue<QString> queue;
+        return queue;
+    }
+};
+
 // The save dialog: one object for the whole run, remembering the full name it
 // returned last and opening with it. Production shows the system's dialog;
 // tests answer in advance with setNextFileName() (an empty name cancels).
-class SaveDialog : public QObject {
+class SaveDialog : public QObject, public FileNamesInAdvance<SaveDialog> {
     Q_OBJECT
 public:
     explicit SaveDialog(QObject* parent = nullptr);
@@ -54,10 +72,6 @@ public:
     // The chosen full name, or an empty string when the user cancelled.
     QString execute(QWidget* parent);
 
-    static void setNextFileName(const QString& name);
-    static int pendingFileNames();
-    // Drops names no dialog used.
-    static void clearPending();
     // The names the answered dialogs opened with, oldest first.
     static QStringList takeOpenedWith();
 
@@ -69,7 +83,7 @@ private:
 // The open dialog for form pages, opening at the page chosen last.
 // Production shows the system's dialog; tests answer in advance with
 // setNextFileName() (an empty name cancels).
-class OpenDialog : public QObject {
+class OpenDialog : public QObject, public FileNamesInAdvance<OpenDialog> {
     Q_OBJECT
 public:
     explicit OpenDialog(QObject* parent = nullptr);
@@ -78,11 +92,6 @@ public:
 
     // The chosen full name, or an empty string when the user cancelled.
     QString execute(QWidget* parent);
-
-    static void setNextFileName(const QString& name);
-    static int pendingFileNames();
-    // Drops names no dialog used.
-    static void clearPending();
 
 private:
     QString filter_;
