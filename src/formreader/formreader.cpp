@@ -166,6 +166,15 @@ void Cover(Survey& survey, std::size_t from, std::size_t length)
     survey.quiet.emplace_back(from, from + length);
 }
 
+// From an element's start tag to its end (and its end tag, if asked). An
+// element whose end the parser did not record covers nothing.
+void CoverElement(Survey& survey, const GumboElement& element, bool withEndTag)
+{
+    const std::size_t start = element.start_pos.offset;
+    const std::size_t end = element.end_pos.offset + (withEndTag ? element.original_end_tag.length : 0);
+    Cover(survey, start, end > start ? end - start : 0);
+}
+
 // Joins overlapping stretches (a select holds start tags of its own), so
 // that a binary search finds the one stretch around an offset.
 void MergeQuietStretches(Survey& survey)
@@ -196,12 +205,6 @@ Survey Walk(const GumboNode* root)
             children = &node->v.document.children;
             break;
         case GUMBO_NODE_TEMPLATE:
-            // Template contents are inert: never submitted, and the parser
-            // keeps its form bookkeeping out of them.
-            Cover(survey, node->v.element.start_pos.offset,
-                node->v.element.end_pos.offset + node->v.element.original_end_tag.length -
-                    node->v.element.start_pos.offset);
-            break;
         case GUMBO_NODE_ELEMENT: {
             const GumboElement& element = node->v.element;
             if (element.original_tag.length > 0) {
@@ -211,6 +214,12 @@ Survey Walk(const GumboNode* root)
             const std::string_view id = Attribute(element, "id");
             if (!id.empty())
                 survey.firstWithId.try_emplace(id, node);
+            if (node->type == GUMBO_NODE_TEMPLATE) {
+                // Template contents are inert: never submitted, and the
+                // parser keeps its form bookkeeping out of them.
+                CoverElement(survey, element, true);
+                break;
+            }
             if (IsHtml(node, GUMBO_TAG_FORM)) {
                 formOfChildren = static_cast<int>(survey.forms.size());
                 survey.forms.push_back(node);
@@ -220,7 +229,7 @@ Survey Walk(const GumboNode* root)
             }
             // The parser ignores "</form>" inside a select.
             if (IsHtml(node, GUMBO_TAG_SELECT))
-                Cover(survey, element.start_pos.offset, element.end_pos.offset - element.start_pos.offset);
+                CoverElement(survey, element, false);
             children = &element.children;
             break;
         }

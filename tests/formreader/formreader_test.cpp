@@ -132,8 +132,10 @@ INSTANTIATE_TEST_SUITE_P(Pages, ReadFormsTest,
             "<p id=para>x</p><form id=a method=post><div></form><input name=kept><form id=nested method=post>"
             "<input name=inner></form></div><input name=none form=para><input name=blank form=\"\">"
             "<input name=late form=a><template><form method=post><input name=inert></form></template>"
-            "<svg><input name=foreign></svg>",
-            true, "UTF-8", {{"a", "", "", {"kept", "late"}, {}}, {"nested", "", "", {"inner"}, {}}}},
+            "<svg><input name=foreign></svg><template id=twin></template><form id=twin method=post>"
+            "<input name=elsewhere form=twin></form>",
+            true, "UTF-8",
+            {{"a", "", "", {"kept", "late"}, {}}, {"nested", "", "", {"inner"}, {}}, {"twin", "", "", {}, {}}}},
         PageCase{
             "no form", {}, "<html><body><h1>Opening hours</h1><input name=lonely></body></html>", true, "UTF-8", {}},
         PageCase{"plain text", {}, "Dear customer,\nyour order 3 < 4 has shipped.\n", false, {}, {}},
