@@ -47,9 +47,12 @@ protected:
             return QObject::eventFilter(watched, event);
         auto* drop = static_cast<QDropEvent*>(event);
         const QString path = DraggedFile(drop->mimeData());
-        if (path.isEmpty())
+        if (path.isEmpty() || !(drop->possibleActions() & Qt::CopyAction))
             return false;
-        drop->acceptProposedAction();
+        // Always a copy: a drop taken as a move would let the file manager
+        // delete the user's page.
+        drop->setDropAction(Qt::CopyAction);
+        drop->accept();
         // Read once the drop is over, so the program the file came from is
         // not kept waiting while the report is open.
         if (type == QEvent::Drop)

@@ -60,9 +60,12 @@ bool DropFile(QWidget* target, const QString& path)
     QApplication::sendEvent(target, &enter);
     if (!enter.isAccepted())
         return false;
-    QDropEvent drop(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    // Offered as copy or move, with move proposed (Shift held): only a copy
+    // may be taken, or the file manager would delete the page.
+    QDropEvent drop(centre, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::ShiftModifier);
+    drop.setDropAction(Qt::MoveAction);
     QApplication::sendEvent(target, &drop);
-    return drop.isAccepted();
+    return drop.isAccepted() && drop.dropAction() == Qt::CopyAction;
 }
 
 void ReadThroughButton(QObject* form, const QString& path)
