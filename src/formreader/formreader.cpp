@@ -7,7 +7,6 @@
 #include <gumbo.h>
 
 #include <algorithm>
-#include <cstring>
 #include <optional>
 #include <unordered_map>
 #include <unordered_set>
