@@ -1,6 +1,7 @@
 #include "mainwindow/dialogs.h"
 
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QQueue>
 #include <QStringList>
 
@@ -22,16 +23,22 @@ QList<MessageBoxes::Shown>& ShownBoxes()
     return shown;
 }
 
-QQueue<QString>& FileNames()
-{
-    static QQueue<QString> names;
-    return names;
-}
-
 QStringList& OpenedWith()
 {
     static QStringList names;
     return names;
+}
+
+QQueue<int>& Choices()
+{
+    static QQueue<int> rows;
+    return rows;
+}
+
+QList<QStringList>& Offered()
+{
+    static QList<QStringList> lists;
+    return lists;
 }
 
 bool AnsweredInAdvance(
@@ -116,9 +123,9 @@ SaveDialog::SaveDialog(QObject* parent) : QObject(parent), filter_(QStringLitera
 QString SaveDialog::execute(QWidget* parent)
 {
     QString chosen;
-    if (!FileNames().isEmpty()) {
+    if (!names().isEmpty()) {
         OpenedWith().append(fileName_);
-        chosen = FileNames().dequeue();
+        chosen = names().dequeue();
     } else {
         // Overwriting is asked by the caller, about the file it really writes.
         chosen = QFileDialog::getSaveFileName(
@@ -129,24 +136,60 @@ QString SaveDialog::execute(QWidget* parent)
     return chosen;
 }
 
-void SaveDialog::setNextFileName(const QString& name)
-{
-    FileNames().enqueue(name);
-}
-
-int SaveDialog::pendingFileNames()
-{
-    return static_cast<int>(FileNames().size());
-}
-
-void SaveDialog::clearPending()
-{
-    FileNames().clear();
-}
-
 QStringList SaveDialog::takeOpenedWith()
 {
     return std::exchange(OpenedWith(), {});
+}
+
+OpenDialog::OpenDialog(QObject* parent)
+    : QObject(parent), filter_(QStringLiteral("HTML Files (*.html *.htm *.php *.shtml);;All Files (*)"))
+{
+}
+
+QString OpenDialog::execute(QWidget* parent)
+{
+    QString chosen = !names().isEmpty()
+        ? names().dequeue()
+        : QFileDialog::getOpenFileName(parent, QStringLiteral("Read Form"), fileName_, filter_);
+    if (!chosen.isEmpty())
+        fileName_ = chosen;
+    return chosen;
+}
+
+int FormChoice::choose(QWidget* parent, const QStringList& entries)
+{
+    if (!Choices().isEmpty()) {
+        Offered().append(entries);
+        return Choices().dequeue();
+    }
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(QStringLiteral("Read Form"));
+    dialog.setLabelText(QStringLiteral("The page holds several forms. Which one's fields should fill the list?"));
+    dialog.setOption(QInputDialog::UseListViewForComboBoxItems);
+    dialog.setComboBoxItems(entries);
+    if (dialog.exec() != QDialog::Accepted)
+        return -1;
+    return static_cast<int>(entries.indexOf(dialog.textValue()));
+}
+
+void FormChoice::setNextChoice(int row)
+{
+    Choices().enqueue(row);
+}
+
+int FormChoice::pendingChoices()
+{
+    return static_cast<int>(Choices().size());
+}
+
+void FormChoice::clearPending()
+{
+    Choices().clear();
+}
+
+QList<QStringList> FormChoice::takeOffered()
+{
+    return std::exchange(Offered(), {});
 }
 
 } // namespace zestrel

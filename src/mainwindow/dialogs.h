@@ -3,6 +3,7 @@
 #include <QList>
 #include <QMessageBox>
 #include <QObject>
+#include <QQueue>
 #include <QString>
 
 class QWidget;
@@ -40,30 +41,79 @@ public:
     static QList<Shown> takeShown();
 };
 
+// File names for a kind of file dialog, given by tests in advance: while
+// there are some, the dialog takes the next one instead of showing itself.
+template <typename Dialog> class FileNamesInAdvance {
+public:
+    static void setNextFileName(const QString& name) { names().enqueue(name); }
+    static int pendingFileNames() { return static_cast<int>(names().size()); }
+    // Drops names no dialog used.
+    static void clearPending() { names().clear(); }
+
+protected:
+    static QQueue<QString>& names()
+    {
+        static QQueue<QString> queue;
+        return queue;
+    }
+};
+
 // The save dialog: one object for the whole run, remembering the full name it
 // returned last and opening with it. Production shows the system's dialog;
 // tests answer in advance with setNextFileName() (an empty name cancels).
-class SaveDialog : public QObject {
+class SaveDialog : public QObject, public FileNamesInAdvance<SaveDialog> {
     Q_OBJECT
 public:
     explicit SaveDialog(QObject* parent = nullptr);
 
     QString filter() const { return filter_; }
     QString fileName() const { return fileName_; }
+    // The dialog opens with this name next time, as if it had returned it.
+    void propose(const QString& fileName) { fileName_ = fileName; }
 
     // The chosen full name, or an empty string when the user cancelled.
     QString execute(QWidget* parent);
 
-    static void setNextFileName(const QString& name);
-    static int pendingFileNames();
-    // Drops names no dialog used.
-    static void clearPending();
     // The names the answered dialogs opened with, oldest first.
     static QStringList takeOpenedWith();
 
 private:
     QString filter_;
     QString fileName_;
+};
+
+// The open dialog for form pages, opening at the page chosen last.
+// Production shows the system's dialog; tests answer in advance with
+// setNextFileName() (an empty name cancels).
+class OpenDialog : public QObject, public FileNamesInAdvance<OpenDialog> {
+    Q_OBJECT
+public:
+    explicit OpenDialog(QObject* parent = nullptr);
+
+    QString filter() const { return filter_; }
+
+    // The chosen full name, or an empty string when the user cancelled.
+    QString execute(QWidget* parent);
+
+private:
+    QString filter_;
+    QString fileName_;
+};
+
+// The short list the user picks one form from when a page holds several.
+// Production shows a modal list; tests answer in advance with setNextChoice()
+// (-1 cancels) and read the lists offered with takeOffered().
+class FormChoice {
+public:
+    // The row chosen, or -1 when the user cancelled.
+    static int choose(QWidget* parent, const QStringList& entries);
+
+    static void setNextChoice(int row);
+    static int pendingChoices();
+    // Drops answers no list used.
+    static void clearPending();
+    // The lists answered in advance since the last call, oldest first.
+    static QList<QStringList> takeOffered();
 };
 
 } // namespace zestrel

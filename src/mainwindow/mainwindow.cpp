@@ -5,6 +5,7 @@
 #include "help/helpwindow.h"
 #include "mainwindow/controls.h"
 #include "mainwindow/dialogs.h"
+#include "mainwindow/guard.h"
 #include "mainwindow/scriptfile.h"
 #include "mainwindow/textrules.h"
 #include "mainwindow/widgets.h"
@@ -20,13 +21,13 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSignalBlocker>
 #include <QStringListModel>
 #include <QTabWidget>
 #include <QToolButton>
 
 #include <algorithm>
-#include <exception>
 
 namespace {
 
@@ -102,6 +103,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     Memo5->hide();
 
     BuildMenu();
+    SetUpFormReading();
     ConnectHandlers();
     ShowGrid();
 
@@ -114,6 +116,7 @@ TForm1::~TForm1() = default;
 void TForm1::ConnectHandlers()
 {
     connect(Memo1, &QPlainTextEdit::textChanged, this, &TForm1::Memo1Change);
+    connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
     connect(Memo2, &QPlainTextEdit::textChanged, this, &TForm1::Memo2Change);
     connect(StringGrid1, &zestrel::GridView::cellChosen, this, [this](const QModelIndex& index) {
         grid_.selectCell(index.column(), index.row());
@@ -131,17 +134,6 @@ void TForm1::ConnectHandlers()
     connect(ToolButton3, &QToolButton::clicked, this, &TForm1::ToolButton3Click);
     connect(ToolButton5, &QToolButton::clicked, this, &TForm1::ToolButton5Click);
     connect(ToolButton6, &QToolButton::clicked, this, &TForm1::ToolButton6Click);
-}
-
-template <typename Body> void TForm1::Guard(Body&& body) noexcept
-{
-    try {
-        body();
-    } catch (const std::exception& error) {
-        zestrel::MessageBoxes::error(zestrel::ApplicationTitle(), QString::fromUtf8(error.what()));
-    } catch (...) {
-        zestrel::MessageBoxes::error(zestrel::ApplicationTitle(), QStringLiteral("An unexpected error occurred."));
-    }
 }
 
 bool TForm1::event(QEvent* event)

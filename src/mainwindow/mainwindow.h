@@ -16,6 +16,7 @@ class QListView;
 class QMenu;
 class QMenuBar;
 class QPlainTextEdit;
+class QPushButton;
 class QStringListModel;
 class QTabWidget;
 class QToolBar;
@@ -26,6 +27,7 @@ class CheckListModel;
 class GridTableModel;
 class GridView;
 class LabeledEdit;
+class OpenDialog;
 class SaveDialog;
 } // namespace zestrel
 
@@ -48,6 +50,7 @@ public:
 public slots:
     void FormActivate();
     void Memo1Change();
+    void Button1Click();
     void Memo2Change();
     void StringGrid1Click();
     void ComboBox1Change();
@@ -85,6 +88,9 @@ private:
     void BuildViewDatabaseRecordsPage();
     void BuildAlterDatabaseTablesPage();
     void ConnectHandlers();
+    // The button, file drops and dialog that read the field list from a form.
+    void SetUpFormReading();
+    void ReadFormFile(const QString& path);
     void ShowGrid();
     void SetBuffer(scriptgen::Lines lines);
     void SetFieldVariables(const QStringList& entries);
@@ -118,8 +124,10 @@ private:
     QWidget* TabSheet4 = nullptr;
     QWidget* TabSheet5 = nullptr;
     zestrel::SaveDialog* SaveDialog1 = nullptr;
+    zestrel::OpenDialog* OpenDialog1 = nullptr;
 
     QPlainTextEdit* Memo1 = nullptr;
+    QPushButton* Button1 = nullptr;
     QPlainTextEdit* Memo2 = nullptr;
     QPlainTextEdit* Memo3 = nullptr;
     QPlainTextEdit* Memo4 = nullptr;

@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QStyle>
 #include <QTabWidget>
 #include <QToolBar>
@@ -157,6 +158,7 @@ void TForm1::BuildScriptSetupPage()
     bold.setBold(true);
     Label4->setFont(bold);
     Memo1 = AddMemo(GroupBox1, "Memo1", {24, 48, 321, 81}, true);
+    Button1 = Place(new QPushButton(QStringLiteral("Read Form..."), GroupBox1), "Button1", {360, 48, 89, 25});
 
     CheckBox1 = AddCheckBox(TabSheet1, "CheckBox1", {8, 192, 137, 17}, QStringLiteral("Use a MySql Database"));
 
@@ -179,7 +181,7 @@ void TForm1::BuildScriptSetupPage()
         "statements, escaped pages, mail headers without line breaks, and changes only by a post from your own "
         "site."));
 
-    SetTabOrder({Memo1, Edit4, Edit1, Edit2, Edit3, CheckBox1, CheckBox8});
+    SetTabOrder({Memo1, Button1, Edit4, Edit1, Edit2, Edit3, CheckBox1, CheckBox8});
 }
 
 void TForm1::BuildEmailVariablesPage()

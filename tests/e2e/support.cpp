@@ -249,4 +249,21 @@ Table Query(const std::string& client, const Server& server, const std::string& 
     return rows;
 }
 
+std::vector<std::string> PostedKeys(const std::string& phpCgi, const Form& form)
+{
+    const TempDir dir;
+    const auto script = dir.path() / "keys.php";
+    WriteFile(script, "<?php foreach (array_keys($_POST) as $key) echo $key, \"\\n\";");
+    CgiRequest request;
+    request.body = EncodeForm(form);
+    const CgiResponse response = RunCgi(phpCgi, script, request);
+    if (!response.errors.empty())
+        throw std::runtime_error("PHP reported: " + response.errors);
+    std::vector<std::string> keys;
+    std::istringstream lines(response.body);
+    for (std::string key; std::getline(lines, key);)
+        keys.push_back(key);
+    return keys;
+}
+
 } // namespace e2e

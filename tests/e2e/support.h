@@ -91,4 +91,8 @@ using Table = std::vector<std::vector<std::string>>;
 // client at `client`, independently of PHP. Throws when the client fails.
 Table Query(const std::string& client, const Server& server, const std::string& sql);
 
+// The keys of $_POST, in PHP's order, when `form` is posted to a script run
+// by `phpCgi`. Throws when PHP reports an error.
+std::vector<std::string> PostedKeys(const std::string& phpCgi, const Form& form);
+
 } // namespace e2e

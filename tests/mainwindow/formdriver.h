@@ -114,9 +114,12 @@ inline void Compile(QObject* form)
 // Answers left unused by a test would leak into the next one.
 inline bool NoAnswersLeft()
 {
-    const bool clean = zestrel::MessageBoxes::pendingAnswers() == 0 && zestrel::SaveDialog::pendingFileNames() == 0;
+    const bool clean = zestrel::MessageBoxes::pendingAnswers() == 0 && zestrel::SaveDialog::pendingFileNames() == 0 &&
+        zestrel::OpenDialog::pendingFileNames() == 0 && zestrel::FormChoice::pendingChoices() == 0;
     zestrel::MessageBoxes::clearPending();
     zestrel::SaveDialog::clearPending();
+    zestrel::OpenDialog::clearPending();
+    zestrel::FormChoice::clearPending();
     return clean;
 }
 

@@ -19,6 +19,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -177,6 +178,7 @@ void MainWindowTest::bounds_data()
     row("Label3", "GroupBox1", 328, 24, 50, 13);
     row("Label4", "GroupBox1", 384, 24, 78, 13);
     row("Memo1", "GroupBox1", 24, 48, 321, 81);
+    row("Button1", "GroupBox1", 360, 48, 89, 25);
     row("CheckBox1", "TabSheet1", 8, 192, 137, 17);
     row("GroupBox3", "TabSheet1", 8, 224, 513, 57);
     row("Label5", "GroupBox3", 8, 32, 25, 13);
@@ -263,6 +265,10 @@ void MainWindowTest::captionsFitTheirBounds()
         QVERIFY2(box->sizeHint().width() <= box->width(), qPrintable(box->text()));
     for (const QGroupBox* group : form->findChildren<QGroupBox*>())
         QVERIFY2(group->minimumSizeHint().width() <= group->width(), qPrintable(group->title()));
+    const auto* readForm = Child<QPushButton>(form.get(), "Button1");
+    QCOMPARE(readForm->text(), QString("Read Form..."));
+    QVERIFY(readForm->isEnabled());
+    QVERIFY(readForm->sizeHint().width() <= readForm->width());
     for (const QToolButton* button : form->findChildren<QToolButton*>()) {
         if (button->parentWidget()->objectName() == "ToolBar3")
             QVERIFY2(button->sizeHint().width() <= button->width(), qPrintable(button->text()));
@@ -377,7 +383,7 @@ void MainWindowTest::tabOrder_data()
     QTest::addColumn<QString>("page");
     QTest::addColumn<QStringList>("chain");
     QTest::newRow("Script Setup") << "ScriptSetup1"
-                                  << QStringList{"Memo1", "Edit4", "Edit1", "Edit2", "Edit3", "CheckBox1"};
+                                  << QStringList{"Memo1", "Button1", "Edit4", "Edit1", "Edit2", "Edit3", "CheckBox1"};
     QTest::newRow("Email Variables") << "EmailVariables1"
                                      << QStringList{"CheckListBox1", "Edit6", "Edit7", "Edit8", "LabeledEdit1",
                                             "LabeledEdit2", "CheckBox2"};

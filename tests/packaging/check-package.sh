@@ -24,7 +24,7 @@ echo "Built $deb"
 # Control data: the real run-time dependencies are declared.
 depends="$(dpkg-deb -f "$deb" Depends)"
 echo "Depends: $depends"
-for needed in libqt6widgets6 libqt6gui6 libqt6core6 libstdc++6 libc6 libqt6svg6 fonts-urw-base35; do
+for needed in libqt6widgets6 libqt6gui6 libqt6core6 libgumbo1 libstdc++6 libc6 libqt6svg6 fonts-urw-base35; do
     grep -q -E "(^|, )${needed//+/\\+}( |,|$)" <<<"$depends" || fail "Depends does not name $needed"
 done
 # Every declared package exists in Debian 12 (they are installed here).

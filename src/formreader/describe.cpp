@@ -1,0 +1,81 @@
+// The reader's warnings in plain words, for the person who wrote the form.
+#include "formreader/formreader.h"
+
+#include "scriptgen/postedname.h"
+
+namespace formreader {
+
+namespace {
+
+std::string Quoted(std::string_view text)
+{
+    return "\"" + std::string(text) + "\"";
+}
+
+// The items, each as `format` writes it, separated by commas.
+template <typename Format> std::string List(const std::vector<std::string>& items, Format format)
+{
+    std::string list;
+    for (const std::string& item : items) {
+        if (!list.empty())
+            list += ", ";
+        list += format(item);
+    }
+    return list;
+}
+
+std::string QuotedList(const std::vector<std::string>& names)
+{
+    return List(names, Quoted);
+}
+
+std::string Renamings(const std::vector<std::string>& names)
+{
+    return List(names, [](const std::string& name) {
+        return Quoted(name) + " arrives as " + Quoted(scriptgen::PostedKey(name).value_or(""));
+    });
+}
+
+std::string PlainList(const std::vector<std::string>& items)
+{
+    return List(items, [](const std::string& item) { return item; });
+}
+
+} // namespace
+
+std::string Describe(const Warning& warning)
+{
+    using Kind = Warning::Kind;
+    switch (warning.kind) {
+    case Kind::NoMethod:
+        return "The form names no method, so browsers send it with GET, but the script reads posted fields only: "
+               "add method=\"post\" to the form tag.";
+    case Kind::NotPost:
+        return "The form's method is " + Quoted(warning.detail) +
+            ", so browsers do not post it, but the script reads posted fields only: make it method=\"post\".";
+    case Kind::PlainTextBody:
+        return "The form sends its fields as plain text (enctype=\"text/plain\"), which PHP does not put into "
+               "$_POST: remove the enctype attribute.";
+    case Kind::FileInputs:
+        return "The form has file inputs, which the script does not handle, so they are not in the field list: " +
+            QuotedList(warning.names) + ".";
+    case Kind::UnnamedFields:
+        return "Skipped " + std::to_string(warning.names.size()) + (warning.names.size() == 1 ? " field" : " fields") +
+            " without a name, which browsers never send: " + PlainList(warning.names) + ".";
+    case Kind::IgnoredNames:
+        return "Left out names that PHP ignores or that hold a line break: " + QuotedList(warning.names) + ".";
+    case Kind::RenamedNames:
+        return "PHP renames these fields, so the field list holds the names the script receives: " +
+            Renamings(warning.names) + ".";
+    case Kind::NotVariableNames:
+        return "These names cannot be PHP variables, so the compiled script will not run until the fields are "
+               "renamed (letters, digits and _ only, not beginning with a digit): " +
+            QuotedList(warning.names) + ".";
+    case Kind::NotUtf8Names:
+        return "Browsers send this form in " + warning.detail + ", but the saved script reads names in UTF-8, so " +
+            QuotedList(warning.names) + " will not arrive: add accept-charset=\"UTF-8\" to the form tag.";
+    }
+    return {};
+}
+
+} // namespace formreader

@@ -1,0 +1,204 @@
+// Reading the field list from the user's own HTML form: the button and file
+// drops, the choice among several forms, the field list replaced as one undo
+// step, the report, and the script name Save Script proposes next.
+#include "formreader/formreader.h"
+#include "mainwindow/dialogs.h"
+#include "mainwindow/guard.h"
+#include "mainwindow/mainwindow.h"
+
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QTextCursor>
+#include <QUrl>
+
+#include <functional>
+#include <stdexcept>
+#include <utility>
+
+namespace {
+
+// The one local file a drag carries, or an empty string.
+QString DraggedFile(const QMimeData* data)
+{
+    const QList<QUrl> urls = data->urls();
+    if (urls.size() != 1 || !urls.front().isLocalFile())
+        return {};
+    const QString path = urls.front().toLocalFile();
+    return QFileInfo(path).isFile() ? path : QString();
+}
+
+// Takes drags of one local file from the widgets it watches and hands the
+// file on once dropped; every other drag goes on to the widget.
+class FileDropFilter : public QObject {
+public:
+    FileDropFilter(QObject* parent, std::function<void(const QString&)> read) : QObject(parent), read_(std::move(read))
+    {
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        const auto type = event->type();
+        if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
+            return QObject::eventFilter(watched, event);
+        auto* drop = static_cast<QDropEvent*>(event);
+        const QString path = DraggedFile(drop->mimeData());
+        if (path.isEmpty() || !(drop->possibleActions() & Qt::CopyAction))
+            return false;
+        // Always a copy: a drop taken as a move would let the file manager
+        // delete the user's page.
+        drop->setDropAction(Qt::CopyAction);
+        drop->accept();
+        // Read once the drop is over, so the program the file came from is
+        // not kept waiting while the report is open.
+        if (type == QEvent::Drop)
+            QMetaObject::invokeMethod(
+                this, [this, path] { read_(path); }, Qt::QueuedConnection);
+        return true;
+    }
+
+private:
+    std::function<void(const QString&)> read_;
+};
+
+QString FromUtf8(const std::string& text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString Quoted(const std::string& text)
+{
+    return QLatin1Char('"') + FromUtf8(text) + QLatin1Char('"');
+}
+
+QString Fields(std::size_t count)
+{
+    return count == 1 ? QStringLiteral("1 field") : QStringLiteral("%1 fields").arg(count);
+}
+
+// "the form "contact"", or "form 2" when the page holds several forms that
+// have neither id nor name.
+QString FormTitle(const formreader::Form& form, std::size_t index, std::size_t count)
+{
+    const std::string& known = form.id.empty() ? form.name : form.id;
+    if (!known.empty())
+        return QStringLiteral("the form ") + Quoted(known);
+    return count > 1 ? QStringLiteral("form %1").arg(index + 1) : QStringLiteral("the form");
+}
+
+QStringList ChoiceEntries(const std::vector<formreader::Form>& forms)
+{
+    QStringList entries;
+    for (std::size_t i = 0; i < forms.size(); ++i) {
+        const formreader::Form& form = forms[i];
+        const std::string& known = form.id.empty() ? form.name : form.id;
+        entries.append(
+            QStringLiteral("%1. %2, %3, %4")
+                .arg(i + 1)
+                .arg(known.empty() ? QStringLiteral("no id or name") : Quoted(known),
+                    form.action.empty() ? QStringLiteral("no action") : QStringLiteral("action ") + Quoted(form.action),
+                    Fields(form.fields.size())));
+    }
+    return entries;
+}
+
+QString Report(const QString& page, const formreader::Form& form, const QString& title)
+{
+    QString report = form.fields.empty()
+        ? QStringLiteral("%1 in %2 has no fields to read; the field list is unchanged.").arg(title, page)
+        : QStringLiteral("Read %1 from %2 in %3 into the field list.").arg(Fields(form.fields.size()), title, page);
+    report[0] = report[0].toUpper();
+    if (!form.warnings.empty())
+        report += QStringLiteral("\n\nPlease check:");
+    for (const formreader::Warning& warning : form.warnings)
+        report += QStringLiteral("\n\u2022 ") + FromUtf8(formreader::Describe(warning));
+    return report;
+}
+
+// The script beside the form, when the form's action names a .php file by a
+// path relative to the page.
+QString ScriptForAction(const QString& page, const std::string& action)
+{
+    const QUrl url(FromUtf8(action).trimmed());
+    if (!url.isValid() || !url.isRelative() || !url.host().isEmpty() || url.path().startsWith(QLatin1Char('/')) ||
+        !url.path().endsWith(QStringLiteral(".php"), Qt::CaseInsensitive))
+        return {};
+    return QUrl::fromLocalFile(QFileInfo(page).absoluteFilePath()).resolved(url).toLocalFile();
+}
+
+// One undo step of the field list; the change runs Memo1Change.
+void ReplaceLines(QPlainTextEdit* memo, const std::vector<std::string>& lines)
+{
+    QStringList text;
+    for (const std::string& line : lines)
+        text.append(FromUtf8(line));
+    QTextCursor cursor(memo->document());
+    cursor.beginEditBlock();
+    cursor.select(QTextCursor::Document);
+    cursor.insertText(text.join(QLatin1Char('\n')));
+    cursor.endEditBlock();
+}
+
+} // namespace
+
+void TForm1::SetUpFormReading()
+{
+    OpenDialog1 = new zestrel::OpenDialog(this);
+    OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
+    setAcceptDrops(true);
+    auto* drops =
+        new FileDropFilter(this, [this](const QString& path) { Guard([this, &path] { ReadFormFile(path); }); });
+    installEventFilter(drops);
+    Memo1->viewport()->installEventFilter(drops);
+}
+
+void TForm1::Button1Click()
+{
+    Guard([this] {
+        const QString path = OpenDialog1->execute(this);
+        if (!path.isEmpty())
+            ReadFormFile(path);
+    });
+}
+
+void TForm1::ReadFormFile(const QString& path)
+{
+    QFile file(path);
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    if (file.error() != QFileDevice::NoError)
+        throw std::runtime_error(QStringLiteral("Cannot read \"%1\": %2")
+                                     .arg(QDir::toNativeSeparators(path), file.errorString())
+                                     .toStdString());
+    const formreader::Page page = formreader::ReadForms({bytes.constData(), static_cast<std::size_t>(bytes.size())});
+
+    const QString shown = QFileInfo(path).fileName();
+    const QString title = zestrel::ApplicationTitle();
+    if (!page.isHtml) {
+        zestrel::MessageBoxes::information(
+            title, QStringLiteral("%1 is not an HTML page; the field list is unchanged.").arg(shown));
+        return;
+    }
+    if (page.forms.empty()) {
+        zestrel::MessageBoxes::information(
+            title, QStringLiteral("%1 holds no form; the field list is unchanged.").arg(shown));
+        return;
+    }
+    int chosen = 0;
+    if (page.forms.size() > 1) {
+        chosen = zestrel::FormChoice::choose(this, ChoiceEntries(page.forms));
+        if (chosen < 0 || chosen >= static_cast<int>(page.forms.size()))
+            return;
+    }
+    const formreader::Form& form = page.forms[static_cast<std::size_t>(chosen)];
+    if (!form.fields.empty()) {
+        ReplaceLines(Memo1, form.fields);
+        if (const QString script = ScriptForAction(path, form.action); !script.isEmpty())
+            SaveDialog1->propose(script);
+    }
+    zestrel::MessageBoxes::information(
+        title, Report(shown, form, FormTitle(form, static_cast<std::size_t>(chosen), page.forms.size())));
+}

@@ -1,0 +1,184 @@
+// The form reader on realistic pages (files beside this test) and on short
+// pages for single rules: which forms, which fields under which PHP keys, in
+// which encoding, and which warnings.
+#include "formreader/encoding.h"
+#include "formreader/formreader.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using formreader::Warning;
+using Kind = formreader::Warning::Kind;
+using Names = std::vector<std::string>;
+using namespace std::string_literals;
+
+struct ExpectedForm {
+    std::string id;
+    std::string name;
+    std::string action;
+    Names fields;
+    std::vector<Warning> warnings;
+};
+
+struct PageCase {
+    const char* label;
+    std::string file; // under forms/, or empty for `markup`
+    std::string markup;
+    bool isHtml;
+    std::string encoding;
+    std::vector<ExpectedForm> forms;
+};
+
+std::string Bytes(const PageCase& c)
+{
+    if (c.file.empty())
+        return c.markup;
+    std::ifstream stream(std::filesystem::path(ZESTREL_FORMS_DIR) / c.file, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << stream.rdbuf();
+    return bytes.str();
+}
+
+void PrintTo(const PageCase& c, std::ostream* out)
+{
+    *out << c.label;
+}
+
+class ReadFormsTest : public testing::TestWithParam<PageCase> {};
+
+TEST_P(ReadFormsTest, ReadsFormsFieldsAndWarnings)
+{
+    const PageCase& c = GetParam();
+    const std::string bytes = Bytes(c);
+    ASSERT_FALSE(bytes.empty());
+    const formreader::Page page = formreader::ReadForms(bytes);
+    EXPECT_EQ(page.isHtml, c.isHtml);
+    if (c.isHtml) {
+        EXPECT_EQ(page.encoding, c.encoding);
+    }
+    ASSERT_EQ(page.forms.size(), c.forms.size());
+    for (std::size_t i = 0; i < c.forms.size(); ++i) {
+        SCOPED_TRACE("form " + std::to_string(i + 1));
+        const formreader::Form& form = page.forms[i];
+        EXPECT_EQ(form.id, c.forms[i].id);
+        EXPECT_EQ(form.name, c.forms[i].name);
+        EXPECT_EQ(form.action, c.forms[i].action);
+        EXPECT_EQ(form.fields, c.forms[i].fields);
+        EXPECT_EQ(form.warnings, c.forms[i].warnings);
+    }
+}
+
+const Warning kNoMethod{Kind::NoMethod, {}, {}};
+
+// Latin-1 text as UTF-16LE with its byte-order mark.
+std::string Utf16LE(std::string_view latin1)
+{
+    std::string bytes = "\xFF\xFE";
+    for (const char c : latin1)
+        bytes.append({c, '\0'});
+    return bytes;
+}
+
+INSTANTIATE_TEST_SUITE_P(Pages, ReadFormsTest,
+    testing::Values(PageCase{"contact", "contact.html", {}, true, "UTF-8",
+                        {{"contact", "", "contact.php",
+                            {"name", "email", "phone", "subject", "message", "newsletter", "source"}, {}}}},
+        PageCase{"survey", "survey.html", {}, true, "UTF-8",
+            {{"", "survey", "survey.php",
+                {"rating", "topics", "languages", "country", "contact_pref", "email", "comments", "form_version"},
+                {}}}},
+        PageCase{"twoforms", "twoforms.html", {}, true, "UTF-8",
+            {{"login", "", "login.php", {"user", "password", "remember"}, {}},
+                {"join", "", "join.php", {"full_name", "email", "birth_date", "membership", "terms"}, {}}}},
+        PageCase{"broken", "broken.html", {}, true, "UTF-8",
+            {{"", "guestbook", "guestbook.php",
+                {"visitor_name", "visitor_email", "homepage", "referrer", "comments", "private"},
+                {{Kind::FileInputs, {}, {"photo"}}, {Kind::UnnamedFields, {}, {"input type=\"text\""}},
+                    {Kind::RenamedNames, {}, {"visitor name", "visitor.email"}}}}}},
+        PageCase{"search", "search.html", {}, true, "UTF-8",
+            {{"", "", "parts.php", {"query", "category", "in-stock", "page"},
+                {kNoMethod, {Kind::NotVariableNames, {}, {"in-stock"}}}}}},
+        PageCase{"latin1", "latin1.html", {}, true, "windows-1252",
+            {{"", "", "anmeldung.php", {"name", "straße", "plz", "ort", "personen", "bemerkung"},
+                {{Kind::NotUtf8Names, "windows-1252", {"straße"}}}}}},
+        PageCase{"latin1 sent as UTF-8", {},
+            "<meta charset=\"ISO-8859-1\"><form method=post accept-charset=\"bogus utf-8\"><input name=\"stra\xDF"
+            "e\"></form>",
+            true, "windows-1252", {{"", "", "", {"straße"}, {}}}},
+        PageCase{"undeclared, not UTF-8", {}, "<form method=post><input name=\"pr\xE9nom\"></form>", true,
+            "windows-1252", {{"", "", "", {"prénom"}, {{Kind::NotUtf8Names, "windows-1252", {"prénom"}}}}}},
+        PageCase{"undeclared UTF-8", {}, "<form method=post><input name=\"pr\xC3\xA9nom\"></form>", true, "UTF-8",
+            {{"", "", "", {"prénom"}, {}}}},
+        PageCase{"UTF-16 with a byte-order mark", {}, Utf16LE("<form method=post><input name=\xE9>"), true, "UTF-16LE",
+            {{"", "", "", {"é"}, {}}}},
+        PageCase{"unknown charset", {}, "<meta charset=\" koi8-r \"><form method=post><input name=\"\xE9\"></form>",
+            true, "koi8-r", {{"", "", "", {"é"}, {{Kind::NotUtf8Names, "koi8-r", {"é"}}}}}},
+        PageCase{"names PHP drops or changes", {},
+            "<form method=\"Dialog\" enctype=\"Text/Plain\"><input name=\"[x]\"><input name=\"a[b\">"
+            "<input name=\"this\"><input name=\"two&#10;lines\"><input name=\"a[b\"><input name=\"a b\"></form>",
+            true, "UTF-8",
+            {{"", "", "", {"a_b", "this"},
+                {{Kind::NotPost, "Dialog", {}}, {Kind::PlainTextBody, {}, {}},
+                    {Kind::IgnoredNames, {}, {"[x]", "two\nlines"}}, {Kind::RenamedNames, {}, {"a[b", "a b"}},
+                    {Kind::NotVariableNames, {}, {"this"}}}}}},
+        PageCase{"form owners", {},
+            "<p id=para>x</p><form id=a method=post><div></form><input name=kept><form id=nested method=post>"
+            "<input name=inner></form></div><input name=none form=para><input name=blank form=\"\">"
+            "<input name=late form=a><template><form method=post><input name=inert></form></template>"
+            "<svg><input name=foreign></svg><template id=twin></template><form id=twin method=post>"
+            "<input name=elsewhere form=twin></form>",
+            true, "UTF-8",
+            {{"a", "", "", {"kept", "late"}, {}}, {"nested", "", "", {"inner"}, {}}, {"twin", "", "", {}, {}}}},
+        PageCase{
+            "no form", {}, "<html><body><h1>Opening hours</h1><input name=lonely></body></html>", true, "UTF-8", {}},
+        PageCase{"plain text", {}, "Dear customer,\nyour order 3 < 4 has shipped.\n", false, {}, {}},
+        PageCase{"binary", {}, "\x89PNG\r\n\x1A\n\0\0\0\rIHDR<form>"s, false, {}, {}}),
+    [](const testing::TestParamInfo<PageCase>& info) {
+        std::string name = info.param.label;
+        for (char& c : name)
+            if (!std::isalnum(static_cast<unsigned char>(c)))
+                c = '_';
+        return name;
+    });
+
+struct ContentCase {
+    std::string content;
+    std::string label;
+};
+
+TEST(CharsetInContentTest, FindsTheLabelLikeBrowsers)
+{
+    const ContentCase cases[] = {
+        {"text/html; charset=ISO-8859-1", "ISO-8859-1"},
+        {"text/html;charset = \"utf-8\" ; x", "utf-8"},
+        {"text/html; CHARSET='latin1'", "latin1"},
+        {"text/html; charsetx; charset=koi8-r", "koi8-r"},
+        {"text/html; charset=\"utf-8", ""},
+        {"text/html; charset=", ""},
+        {"text/html", ""},
+    };
+    for (const ContentCase& c : cases)
+        EXPECT_EQ(formreader::CharsetInContent(c.content), c.label) << c.content;
+}
+
+TEST(IsValidUtf8Test, RejectsWhatBrowsersWouldReplace)
+{
+    const std::pair<std::string, bool> cases[] = {
+        {"plain", true}, {"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80", true}, {"\xC0\xAF", false}, // overlong
+        {"\xED\xA0\x80", false}, // surrogate
+        {"\xF4\x90\x80\x80", false}, // beyond U+10FFFF
+        {"\xE2\x82", false}, // cut off
+        {"\xE9t\xE9", false}, // Latin-1
+    };
+    for (const auto& [bytes, valid] : cases)
+        EXPECT_EQ(formreader::IsValidUtf8(bytes), valid) << bytes;
+}
+
+} // namespace

@@ -1,0 +1,231 @@
+// Reading the field list from a form page, driven through the window: the
+// button (its open dialog answered in advance) and file drops fill the field
+// list and so the pickers, as one undo step; several forms give a choice; a
+// page without a form changes nothing; Save Script proposes the form's script.
+#include "readform_test.h"
+
+#include "formdriver.h"
+
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QInputDialog>
+#include <QListView>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTextDocument>
+#include <QUrl>
+
+namespace {
+
+const QStringList kContactFields = {"name", "email", "phone", "subject", "message", "newsletter", "source"};
+
+QString FormPage(const char* file)
+{
+    return QDir(QStringLiteral(ZESTREL_FORMS_DIR)).filePath(QString::fromLatin1(file));
+}
+
+QString FieldList(QObject* form)
+{
+    return Child<QPlainTextEdit>(form, "Memo1")->toPlainText();
+}
+
+QStringList WithDollar(const QStringList& names)
+{
+    QStringList entries;
+    for (const QString& name : names)
+        entries.append(QLatin1Char('$') + name);
+    return entries;
+}
+
+// The entries of the three pickers, which must all follow the field list.
+void ComparePickers(QObject* form, const QStringList& names)
+{
+    const QStringList entries = WithDollar(names);
+    QCOMPARE(ListEntries(Child<QListView>(form, "CheckListBox1")), entries);
+    QCOMPARE(ComboEntries(Child<QComboBox>(form, "ComboBox1")), entries);
+    QCOMPARE(ComboEntries(Child<QComboBox>(form, "ComboBox2")), entries);
+}
+
+// Drags one file onto `target` and drops it there, as a file manager does:
+// its address as a URL and as text, which a text box would take as text.
+bool DropFile(QWidget* target, const QString& path)
+{
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    data.setText(QUrl::fromLocalFile(path).toString());
+    const QPointF centre = QRectF(target->rect()).center();
+    QDragEnterEvent enter(centre.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted())
+        return false;
+    // Offered as copy or move, with move proposed (Shift held): only a copy
+    // may be taken, or the file manager would delete the page.
+    QDropEvent drop(centre, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::ShiftModifier);
+    drop.setDropAction(Qt::MoveAction);
+    QApplication::sendEvent(target, &drop);
+    return drop.isAccepted() && drop.dropAction() == Qt::CopyAction;
+}
+
+void ReadThroughButton(QObject* form, const QString& path)
+{
+    zestrel::OpenDialog::setNextFileName(path);
+    QTest::mouseClick(Child<QPushButton>(form, "Button1"), Qt::LeftButton);
+}
+
+QString OnlyShownText()
+{
+    const QList<zestrel::MessageBoxes::Shown> shown = zestrel::MessageBoxes::takeShown();
+    return shown.size() == 1 ? shown.front().text : QStringLiteral("<%1 boxes>").arg(shown.size());
+}
+
+} // namespace
+
+void ReadFormTest::cleanup()
+{
+    QVERIFY2(NoAnswersLeft(), "a box or dialog the test answered in advance never opened");
+    zestrel::MessageBoxes::takeShown();
+    zestrel::SaveDialog::takeOpenedWith();
+    zestrel::FormChoice::takeOffered();
+}
+
+void ReadFormTest::buttonAndDropsFillTheFieldList_data()
+{
+    QTest::addColumn<QString>("way");
+    QTest::newRow("button") << "Button1";
+    QTest::newRow("drop on the field list") << "Memo1";
+    QTest::newRow("drop on a label") << "Label1";
+    QTest::newRow("drop on the window") << "Form1";
+}
+
+void ReadFormTest::buttonAndDropsFillTheFieldList()
+{
+    QFETCH(QString, way);
+    const auto form = StartForm();
+    const QString page = FormPage("contact.html");
+    zestrel::MessageBoxes::setNextAnswer(QMessageBox::Ok);
+    if (way == "Button1") {
+        ReadThroughButton(form.get(), page);
+    } else {
+        QWidget* target = way == "Form1" ? form.get() : Child<QWidget>(form.get(), way.toLatin1().constData());
+        if (way == "Memo1")
+            target = Child<QPlainTextEdit>(form.get(), "Memo1")->viewport();
+        QVERIFY(DropFile(target, page));
+    }
+    QTRY_COMPARE(FieldList(form.get()), kContactFields.join('\n'));
+    ComparePickers(form.get(), kContactFields);
+    QCOMPARE(OnlyShownText(), QString("Read 7 fields from the form \"contact\" in contact.html into the field list."));
+}
+
+void ReadFormTest::undoBringsBackTheOldList()
+{
+    const auto form = StartForm();
+    auto* memo = Child<QPlainTextEdit>(form.get(), "Memo1");
+    TypeLines(memo, {"old_name", "old_mail"});
+    zestrel::MessageBoxes::setNextAnswer(QMessageBox::Ok);
+    ReadThroughButton(form.get(), FormPage("search.html"));
+    QCOMPARE(FieldList(form.get()), QString("query\ncategory\nin-stock\npage"));
+    const QString report = OnlyShownText();
+    QVERIFY2(report.contains("method=\"post\"") && report.contains("\"in-stock\""), qPrintable(report));
+
+    QTest::keySequence(memo, QKeySequence::Undo);
+    QCOMPARE(FieldList(form.get()), QString("old_name\nold_mail"));
+    ComparePickers(form.get(), {"old_name", "old_mail"});
+    QTest::keySequence(memo, QKeySequence::Redo);
+    ComparePickers(form.get(), {"query", "category", "in-stock", "page"});
+}
+
+void ReadFormTest::severalFormsGiveTheChoice_data()
+{
+    QTest::addColumn<int>("choice");
+    QTest::addColumn<QString>("fields");
+    QTest::newRow("second form") << 1 << "full_name\nemail\nbirth_date\nmembership\nterms";
+    QTest::newRow("cancelled") << -1 << "kept";
+}
+
+void ReadFormTest::severalFormsGiveTheChoice()
+{
+    QFETCH(int, choice);
+    QFETCH(QString, fields);
+    const auto form = StartForm();
+    TypeLines(Child<QWidget>(form.get(), "Memo1"), {"kept"});
+    zestrel::FormChoice::setNextChoice(choice);
+    if (choice >= 0)
+        zestrel::MessageBoxes::setNextAnswer(QMessageBox::Ok);
+    ReadThroughButton(form.get(), FormPage("twoforms.html"));
+    const QList<QStringList> offered{
+        {"1. \"login\", action \"login.php\", 3 fields", "2. \"join\", action \"join.php\", 5 fields"}};
+    QCOMPARE(zestrel::FormChoice::takeOffered(), offered);
+    QCOMPARE(FieldList(form.get()), fields);
+    ComparePickers(form.get(), fields.split('\n'));
+}
+
+void ReadFormTest::realChoiceList()
+{
+    const auto form = StartForm();
+    QStringList offered;
+    OnNextModal([&offered](QWidget* modal) {
+        auto* list = modal->findChild<QListView*>();
+        if (!list) {
+            modal->close();
+            return;
+        }
+        offered = ListEntries(list);
+        ClickItem(list, 1);
+        qobject_cast<QInputDialog*>(modal)->accept();
+    });
+    zestrel::MessageBoxes::setNextAnswer(QMessageBox::Ok);
+    ReadThroughButton(form.get(), FormPage("twoforms.html"));
+    QCOMPARE(offered.size(), 2);
+    QCOMPARE(FieldList(form.get()), QString("full_name\nemail\nbirth_date\nmembership\nterms"));
+}
+
+void ReadFormTest::pageWithoutFormChangesNothing_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("report");
+    QTest::newRow("no form") << QByteArray("<html><body><h1>Opening hours</h1><p>9 to 5</p></body></html>")
+                             << "page.html holds no form; the field list is unchanged.";
+    QTest::newRow("picture") << QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16)
+                             << "page.html is not an HTML page; the field list is unchanged.";
+    QTest::newRow("form without named fields")
+        << QByteArray("<form method=post><input type=submit name=go><input></form>")
+        << "The form in page.html has no fields to read; the field list is unchanged.\n\nPlease check:\n"
+           "\u2022 Skipped 1 field without a name, which browsers never send: input type=\"text\".";
+}
+
+void ReadFormTest::pageWithoutFormChangesNothing()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, report);
+    const QTemporaryDir dir;
+    const QString page = dir.filePath("page.html");
+    QFile file(page);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    file.close();
+
+    const auto form = StartForm();
+    auto* memo = Child<QPlainTextEdit>(form.get(), "Memo1");
+    TypeLines(memo, {"kept"});
+    const int undoSteps = memo->document()->availableUndoSteps();
+    zestrel::MessageBoxes::setNextAnswer(QMessageBox::Ok);
+    QVERIFY(DropFile(memo->viewport(), page));
+    QTRY_COMPARE(zestrel::MessageBoxes::pendingAnswers(), 0);
+    QCOMPARE(OnlyShownText(), report);
+    QCOMPARE(FieldList(form.get()), QString("kept"));
+    QCOMPARE(memo->document()->availableUndoSteps(), undoSteps);
+}
+
+void ReadFormTest::saveProposesTheActionScript()
+{
+    const auto form = StartForm();
+    zestrel::MessageBoxes::setNextAnswer(QMessageBox::Ok);
+    ReadThroughButton(form.get(), FormPage("contact.html"));
+    Compile(form.get());
+    zestrel::SaveDialog::setNextFileName(QString());
+    QTest::mouseClick(Child<QToolButton>(form.get(), "ToolButton3"), Qt::LeftButton);
+    QCOMPARE(zestrel::SaveDialog::takeOpenedWith(), QStringList{FormPage("contact.php")});
+}
+
+QTEST_MAIN(ReadFormTest)
