@@ -68,8 +68,9 @@ std::string Describe(const Warning& warning)
         return "PHP renames these fields, so the field list holds the names the script receives: " +
             Renamings(warning.names) + ".";
     case Kind::NotVariableNames:
-        return "These names cannot be PHP variables, so the compiled script will not run until the fields are "
-               "renamed (letters, digits and _ only, not beginning with a digit): " +
+        return "These names cannot be PHP variables, so the classic script will not run until the fields are "
+               "renamed (letters, digits and _ only, not beginning with a digit), while the safe script (\"Safe "
+               "script for PHP 8\") takes them as they are: " +
             QuotedList(warning.names) + ".";
     case Kind::NotUtf8Names:
         return "Browsers send this form in " + warning.detail + ", but the saved script reads names in UTF-8, so " +
