@@ -1,5 +1,6 @@
 #include "mainwindow/controls.h"
 
+#include "mainwindow/pickerbox.h"
 #include "mainwindow/widgets.h"
 
 #include <QCheckBox>
@@ -55,7 +56,7 @@ QCheckBox* AddCheckBox(QWidget* parent, const char* name, QRect bounds, const QS
 
 QComboBox* AddComboBox(QWidget* parent, const char* name, QRect bounds, const QString& text, QStringListModel* model)
 {
-    auto* combo = Place(new QComboBox(parent), name, bounds);
+    auto* combo = Place(new PickerBox(parent), name, bounds);
     combo->setEditable(true);
     combo->setModel(model);
     // The text is exactly what the user typed or picked: no completion, and

@@ -120,6 +120,9 @@ void TForm1::ConnectHandlers()
         StringGrid1Click();
     });
     connect(ComboBox1, &QComboBox::editTextChanged, this, &TForm1::ComboBox1Change);
+    // Choosing an entry (mouse or Enter) fills the current value cell even
+    // when the text was already the entry's, as after filling another row.
+    connect(ComboBox1, &QComboBox::activated, this, &TForm1::ComboBox1Change);
     connect(CheckBox1, &QCheckBox::clicked, this, &TForm1::CheckBox1Click);
     connect(CheckBox2, &QCheckBox::clicked, this, &TForm1::CheckBox2Click);
     connect(CheckBox3, &QCheckBox::clicked, this, &TForm1::CheckBox3Click);

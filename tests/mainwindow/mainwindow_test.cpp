@@ -578,6 +578,53 @@ void MainWindowTest::pickerFillsValueCells()
     QCOMPARE(Cell(form.get(), 1, 1), QString());
 }
 
+void MainWindowTest::choosingFromTheList_data()
+{
+    QTest::addColumn<QString>("before"); // the picker's text for row 1: an entry chosen or a text typed
+    QTest::addColumn<int>("downs"); // presses of Down before Enter; -1: click $email with the mouse
+    QTest::addColumn<QString>("row2");
+    QTest::newRow("default text: the first Down picks the first entry") << "" << 1 << "$name";
+    QTest::newRow("typed text: the first Down picks the first entry") << "typed" << 1 << "$name";
+    QTest::newRow("the list opens on the entry shown") << "$name" << 1 << "$email";
+    QTest::newRow("the entry already shown, by Enter") << "$email" << 0 << "$email";
+    QTest::newRow("the entry already shown, by mouse") << "$email" << -1 << "$email";
+}
+
+void MainWindowTest::choosingFromTheList()
+{
+    QFETCH(QString, before);
+    QFETCH(int, downs);
+    QFETCH(QString, row2);
+    const auto form = StartForm();
+    TypeLines(Child<QWidget>(form.get(), "Memo1"), {"name", "email"});
+    TickSwitch(form.get(), "DatabaseRecords1", "CheckBox3");
+    TypeLines(Child<QWidget>(form.get(), "Memo2"), {"a", "b"});
+    auto* grid = Child<QTableView>(form.get(), "StringGrid1");
+    auto* picker = Child<QComboBox>(form.get(), "ComboBox1");
+    ClickItem(grid, 1, 1);
+    if (before.startsWith('$')) {
+        QVERIFY(ChooseEntry(picker, before));
+    } else if (!before.isEmpty()) {
+        QTest::keySequence(picker, QKeySequence::SelectAll);
+        QTest::keyClicks(picker, before);
+    }
+    const QString row1 = Cell(form.get(), 1, 1);
+
+    ClickItem(grid, 2, 1);
+    QTest::keyClick(picker, Qt::Key_Down, Qt::AltModifier);
+    QAbstractItemView* list = picker->view();
+    QTRY_VERIFY(list->isVisible());
+    if (downs < 0)
+        ClickItem(list, picker->findText("$email"));
+    for (int i = 0; i < downs; ++i)
+        QTest::keyClick(list, Qt::Key_Down);
+    if (downs >= 0)
+        QTest::keyClick(list, Qt::Key_Return);
+    QTRY_VERIFY(!list->isVisible());
+    QCOMPARE(Cell(form.get(), 2, 1), row2);
+    QCOMPARE(Cell(form.get(), 1, 1), row1);
+}
+
 void MainWindowTest::freshlyTickedPickerWritesRowOne()
 {
     const auto form = StartForm();

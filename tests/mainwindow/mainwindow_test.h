@@ -33,6 +33,8 @@ private slots:
 
     void gridRowsFollowTableFields();
     void pickerFillsValueCells();
+    void choosingFromTheList_data();
+    void choosingFromTheList();
     void freshlyTickedPickerWritesRowOne();
     void renamedFieldKeepsItsValue();
     void hiddenRowComesBackWithItsValue();
