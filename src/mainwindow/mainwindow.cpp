@@ -107,6 +107,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
 
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     move(141, 53);
+    // What the user types right after start goes into the field list.
+    Memo1->setFocus();
 }
 
 TForm1::~TForm1() = default;

@@ -127,6 +127,10 @@ void MainWindowTest::defaultStateAfterStart()
     QCOMPARE(Child<QListView>(form.get(), "CheckListBox1")->model()->rowCount(), 0);
     QCOMPARE(Child<QComboBox>(form.get(), "ComboBox1")->count(), 0);
     QCOMPARE(Child<QComboBox>(form.get(), "ComboBox2")->count(), 0);
+
+    // Typing before any click goes into the field list.
+    QTest::keyClicks(nullptr, "name");
+    QCOMPARE(Text(form.get(), "Memo1"), QString("name"));
 }
 
 void MainWindowTest::defaultTexts_data()
