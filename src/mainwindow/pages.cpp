@@ -1,5 +1,6 @@
 // Construction of the main window's tool bar, menu and five pages: every
 // control with its component name, bounds, default text and focus order.
+#include "mainwindow/checklistbox.h"
 #include "mainwindow/controls.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/textrules.h"
@@ -193,7 +194,7 @@ void TForm1::BuildEmailVariablesPage()
 
     auto* GroupBox4 =
         AddGroupBox(TabSheet2, "GroupBox4", {8, 168, 497, 129}, QStringLiteral("Select variables to email"));
-    CheckListBox1 = Place(new QListView(GroupBox4), "CheckListBox1", {8, 24, 401, 97});
+    CheckListBox1 = Place(new zestrel::CheckListBox(GroupBox4), "CheckListBox1", {8, 24, 401, 97});
     CheckListBox1->setModel(checkListModel_);
     CheckListBox1->setUniformItemSizes(true);
     CheckListBox1->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -19,6 +19,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -273,6 +274,12 @@ void MainWindowTest::captionsFitTheirBounds()
     }
     const QTabBar* tabs = Child<QTabWidget>(form.get(), "PageControl1")->tabBar();
     QVERIFY(tabs->tabRect(tabs->count() - 1).right() < tabs->width());
+    // The mail list's check boxes fit its 13-pixel rows, a pixel to spare
+    // above and below, so that neighbouring boxes do not run together.
+    TypeLines(Child<QWidget>(form.get(), "Memo1"), {"name"});
+    const auto* list = Child<QListView>(form.get(), "CheckListBox1");
+    QCOMPARE(list->visualRect(list->model()->index(0, 0)).height(), 13);
+    QVERIFY(list->style()->pixelMetric(QStyle::PM_IndicatorHeight, nullptr, list) <= 13 - 2);
     QCOMPARE(tabs->tabText(0), QString("Script Setup"));
     QCOMPARE(tabs->tabText(4), QString("Alter Database Tables"));
 }
