@@ -44,11 +44,17 @@ bool AnsweredInAdvance(
     return true;
 }
 
+void Prepare(QMessageBox& box)
+{
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    box.setWindowModality(Qt::ApplicationModal);
+}
+
 // Without a parent the box is centred on the screen.
 void ShowBox(QMessageBox::Icon icon, const QString& title, const QString& text)
 {
     QMessageBox box(icon, title, text, QMessageBox::Ok);
-    box.setWindowModality(Qt::ApplicationModal);
+    Prepare(box);
     box.exec();
 }
 
@@ -59,6 +65,13 @@ void MessageBoxes::information(const QString& title, const QString& text)
     QMessageBox::StandardButton answer;
     if (!AnsweredInAdvance(Kind::Information, title, text, &answer))
         ShowBox(QMessageBox::NoIcon, title, text);
+}
+
+void MessageBoxes::warning(const QString& title, const QString& text)
+{
+    QMessageBox::StandardButton answer;
+    if (!AnsweredInAdvance(Kind::Warning, title, text, &answer))
+        ShowBox(QMessageBox::Warning, title, text);
 }
 
 void MessageBoxes::error(const QString& title, const QString& text)
@@ -77,7 +90,7 @@ QMessageBox::StandardButton MessageBoxes::confirm(const QString& text)
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::Cancel);
-    box.setWindowModality(Qt::ApplicationModal);
+    Prepare(box);
     box.move(300, 200);
     const int result = box.exec();
     return result == QMessageBox::Yes || result == QMessageBox::No ? static_cast<QMessageBox::StandardButton>(result)

@@ -10,11 +10,12 @@ class QWidget;
 namespace zestrel {
 
 // Every message box of the program goes through here. Production shows the
-// real box; tests answer in advance with setNextAnswer(), and the box is then
-// recorded instead of shown, so no test ever blocks on a modal box.
+// real box, its text selectable so that a path or an address can be copied;
+// tests answer in advance with setNextAnswer(), and the box is then recorded
+// instead of shown, so no test ever blocks on a modal box.
 class MessageBoxes {
 public:
-    enum class Kind { Information, Error, Question };
+    enum class Kind { Information, Warning, Error, Question };
     struct Shown {
         Kind kind;
         QString title;
@@ -23,6 +24,8 @@ public:
 
     // Plain box: no icon, one OK button, centred on the screen.
     static void information(const QString& title, const QString& text);
+    // Warning icon and one OK button.
+    static void warning(const QString& title, const QString& text);
     // Error icon and one OK button.
     static void error(const QString& title, const QString& text);
     // The "Confirm" box with Yes (default), No and Cancel (Escape), placed at

@@ -1,10 +1,10 @@
 #include "mainwindow/mainwindow.h"
 
 #include "about/aboutwindow.h"
-#include "about/website.h"
 #include "help/helpwindow.h"
 #include "mainwindow/controls.h"
 #include "mainwindow/dialogs.h"
+#include "mainwindow/onlinecommand.h"
 #include "mainwindow/scriptfile.h"
 #include "mainwindow/textrules.h"
 #include "mainwindow/widgets.h"
@@ -432,12 +432,12 @@ void TForm1::HelpContents1Click()
 
 void TForm1::ToolButton6Click()
 {
-    Guard([this] { OpenWebSite(this); });
+    Guard([this] { zestrel::OpenWebSiteOrShowAddress(this); });
 }
 
 void TForm1::VORTEQOnline1Click()
 {
-    Guard([this] { OpenWebSite(this); });
+    Guard([this] { zestrel::OpenWebSiteOrShowAddress(this); });
 }
 
 void TForm1::About1Click()

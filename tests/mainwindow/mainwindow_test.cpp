@@ -428,6 +428,7 @@ void MainWindowTest::realMessageBoxAndFirstActivationOnce()
 
     QString title, text;
     int buttons = 0;
+    bool selectable = false;
     QMessageBox::Icon icon = QMessageBox::Critical;
     OnNextModal([&](QWidget* modal) {
         auto* box = qobject_cast<QMessageBox*>(modal);
@@ -439,6 +440,7 @@ void MainWindowTest::realMessageBoxAndFirstActivationOnce()
         text = box->text();
         icon = box->icon();
         buttons = static_cast<int>(box->buttons().size());
+        selectable = box->textInteractionFlags() & Qt::TextSelectableByMouse;
         QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
     });
     QTest::mouseClick(Child<QToolButton>(form.get(), "ToolButton2"), Qt::LeftButton);
@@ -446,6 +448,7 @@ void MainWindowTest::realMessageBoxAndFirstActivationOnce()
     QCOMPARE(title, zestrel::ApplicationTitle());
     QCOMPARE(icon, QMessageBox::NoIcon);
     QCOMPARE(buttons, 1);
+    QVERIFY(selectable);
     QVERIFY(form->ScriptCompiled());
 
     // Focus leaves for another window and comes back: the first-activation
@@ -941,18 +944,36 @@ void MainWindowTest::helpAndAboutOpenModally()
     QVERIFY(Enabled(form.get(), "Edit1"));
 }
 
+void MainWindowTest::onlineOpensTheWebSite_data()
+{
+    QTest::addColumn<bool>("browser");
+    QTest::newRow("a browser takes the address") << true;
+    QTest::newRow("no browser: the address is shown") << false;
+}
+
 void MainWindowTest::onlineOpensTheWebSite()
 {
+    QFETCH(bool, browser);
     const auto form = StartForm();
     QList<QUrl> opened;
-    const UrlOpener previous = SetUrlOpener([&opened](const QUrl& url) {
+    const UrlOpener previous = SetUrlOpener([&opened, browser](const QUrl& url) {
         opened.append(url);
-        return true;
+        return browser;
     });
+    if (!browser) {
+        zestrel::MessageBoxes::setNextAnswer(QMessageBox::Ok);
+        zestrel::MessageBoxes::setNextAnswer(QMessageBox::Ok);
+    }
     QTest::mouseClick(Child<QToolButton>(form.get(), "ToolButton6"), Qt::LeftButton);
     Trigger(form.get(), "VORTEQOnline1");
     SetUrlOpener(previous);
     QCOMPARE(opened, QList<QUrl>({QUrl(WebSiteAddress()), QUrl(WebSiteAddress())}));
+    const QList<zestrel::MessageBoxes::Shown> shown = zestrel::MessageBoxes::takeShown();
+    QCOMPARE(shown.size(), browser ? 0 : 2);
+    for (const zestrel::MessageBoxes::Shown& box : shown) {
+        QCOMPARE(box.kind, zestrel::MessageBoxes::Kind::Warning);
+        QVERIFY2(box.text.endsWith("\n" + WebSiteAddress()), qPrintable(box.text));
+    }
 }
 
 void MainWindowTest::compileDefaultWindow()

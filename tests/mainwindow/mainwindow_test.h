@@ -52,6 +52,7 @@ private slots:
     void exitClosesWindow();
     void helpAndAboutOpenModally_data();
     void helpAndAboutOpenModally();
+    void onlineOpensTheWebSite_data();
     void onlineOpensTheWebSite();
 
     void compileDefaultWindow();
