@@ -1,5 +1,7 @@
 #include "mainwindow/dialogs.h"
 
+#include "mainwindow/controls.h"
+
 #include <QFileDialog>
 #include <QQueue>
 #include <QStringList>
@@ -46,6 +48,9 @@ bool AnsweredInAdvance(
 
 void Prepare(QMessageBox& box)
 {
+    // Boxes have no parent to take the font from; they speak in the
+    // window's font rather than the application's wider one.
+    box.setFont(DialogFont());
     box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     box.setWindowModality(Qt::ApplicationModal);
 }

@@ -94,6 +94,9 @@ void TForm1::BuildMenu()
     const auto addMenu = [this](const char* name, const QString& title) {
         auto* menu = new QMenu(title, MainMenu1);
         menu->setObjectName(QString::fromLatin1(name));
+        // A menu opens as a window of its own, which would otherwise take
+        // the application's wider font instead of the window's.
+        menu->setFont(font());
         MainMenu1->addMenu(menu);
         return menu;
     };

@@ -297,6 +297,8 @@ void MainWindowTest::fontAndColours()
     QCOMPARE(
         Child<QLabel>(form.get(), "Label2")->text(), QString("<input name=\"FIELD_NAME\" type=\"text\" value=\"\">"));
     QCOMPARE(Child<QLabel>(form.get(), "Label10")->text(), QString(" Subject:"));
+    for (const QAction* menu : form->menuBar()->actions())
+        QCOMPARE(menu->menu()->font(), form->font());
 }
 
 void MainWindowTest::toolBar()
@@ -429,6 +431,7 @@ void MainWindowTest::realMessageBoxAndFirstActivationOnce()
     QString title, text;
     int buttons = 0;
     bool selectable = false;
+    QFont font;
     QMessageBox::Icon icon = QMessageBox::Critical;
     OnNextModal([&](QWidget* modal) {
         auto* box = qobject_cast<QMessageBox*>(modal);
@@ -441,6 +444,7 @@ void MainWindowTest::realMessageBoxAndFirstActivationOnce()
         icon = box->icon();
         buttons = static_cast<int>(box->buttons().size());
         selectable = box->textInteractionFlags() & Qt::TextSelectableByMouse;
+        font = box->font();
         QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
     });
     QTest::mouseClick(Child<QToolButton>(form.get(), "ToolButton2"), Qt::LeftButton);
@@ -449,6 +453,7 @@ void MainWindowTest::realMessageBoxAndFirstActivationOnce()
     QCOMPARE(icon, QMessageBox::NoIcon);
     QCOMPARE(buttons, 1);
     QVERIFY(selectable);
+    QCOMPARE(font, form->font());
     QVERIFY(form->ScriptCompiled());
 
     // Focus leaves for another window and comes back: the first-activation
