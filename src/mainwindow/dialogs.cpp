@@ -1,6 +1,7 @@
 #include "mainwindow/dialogs.h"
 
 #include "mainwindow/controls.h"
+#include "mainwindow/detailsbox.h"
 
 #include <QFileDialog>
 #include <QQueue>
@@ -36,13 +37,13 @@ QStringList& OpenedWith()
     return names;
 }
 
-bool AnsweredInAdvance(
-    MessageBoxes::Kind kind, const QString& title, const QString& text, QMessageBox::StandardButton* answer)
+bool AnsweredInAdvance(MessageBoxes::Kind kind, const QString& title, const QString& text,
+    QMessageBox::StandardButton* answer, const std::function<QString()>& details = {})
 {
     if (Answers().isEmpty())
         return false;
     *answer = Answers().dequeue();
-    ShownBoxes().append({kind, title, text});
+    ShownBoxes().append({kind, title, text, details ? details() : QString()});
     return true;
 }
 
@@ -70,6 +71,17 @@ void MessageBoxes::information(const QString& title, const QString& text)
     QMessageBox::StandardButton answer;
     if (!AnsweredInAdvance(Kind::Information, title, text, &answer))
         ShowBox(QMessageBox::NoIcon, title, text);
+}
+
+void MessageBoxes::information(const QString& title, const QString& text, const std::function<QString()>& details)
+{
+    QMessageBox::StandardButton answer;
+    if (AnsweredInAdvance(Kind::Information, title, text, &answer, details))
+        return;
+    DetailsBox box(title, text, details);
+    box.setFont(DialogFont());
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
 }
 
 void MessageBoxes::warning(const QString& title, const QString& text)

@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 class QWidget;
 
 namespace zestrel {
@@ -20,10 +22,14 @@ public:
         Kind kind;
         QString title;
         QString text;
+        QString details;
     };
 
     // Plain box: no icon, one OK button, centred on the screen.
     static void information(const QString& title, const QString& text);
+    // The plain box with a "Show Details..." button that shows the text
+    // `details` returns; it is asked for only when the details are shown.
+    static void information(const QString& title, const QString& text, const std::function<QString()>& details);
     // Warning icon and one OK button.
     static void warning(const QString& title, const QString& text);
     // Error icon and one OK button.

@@ -334,8 +334,8 @@ void TForm1::Action1Execute()
 {
     Guard([this] {
         SetBuffer(scriptgen::CompileScript(CurrentSettings()));
-        zestrel::MessageBoxes::information(
-            zestrel::ApplicationTitle(), QStringLiteral("Script Successfully compiled!"));
+        zestrel::MessageBoxes::information(zestrel::ApplicationTitle(), QStringLiteral("Script Successfully compiled!"),
+            [this] { return Memo5->toPlainText(); });
         scriptCompiled_ = true;
     });
 }

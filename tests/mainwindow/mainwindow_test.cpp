@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,6 +20,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
@@ -428,32 +430,46 @@ void MainWindowTest::realMessageBoxAndFirstActivationOnce()
     TickSwitch(form.get(), "ScriptSetup1", "CheckBox1");
     QVERIFY(Enabled(form.get(), "Edit1"));
 
-    QString title, text;
-    int buttons = 0;
+    TypeLines(Child<QWidget>(form.get(), "Memo1"), {"name", "email"});
+    QString title, text, details, copied;
+    QStringList buttons;
+    bool pictures = true;
     bool selectable = false;
     QFont font;
-    QMessageBox::Icon icon = QMessageBox::Critical;
     OnNextModal([&](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        if (!box) {
-            modal->close();
-            return;
-        }
-        title = box->windowTitle();
-        text = box->text();
-        icon = box->icon();
-        buttons = static_cast<int>(box->buttons().size());
-        selectable = box->textInteractionFlags() & Qt::TextSelectableByMouse;
-        font = box->font();
-        QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+        title = modal->windowTitle();
+        text = Child<QLabel>(modal, "Text")->text();
+        font = modal->font();
+        pictures = false;
+        for (const QLabel* label : modal->findChildren<QLabel*>())
+            pictures = pictures || !label->pixmap().isNull();
+        auto* buttonBox = modal->findChild<QDialogButtonBox*>();
+        for (const QAbstractButton* button : buttonBox->buttons())
+            buttons.append(StripAccelerator(button->text()));
+        QTest::mouseClick(Child<QPushButton>(modal, "DetailsButton"), Qt::LeftButton);
+        auto* view = Child<QPlainTextEdit>(modal, "Details");
+        details = view->isVisible() ? view->toPlainText() : QString();
+        selectable = view->isReadOnly() && (view->textInteractionFlags() & Qt::TextSelectableByKeyboard);
+        QTest::keySequence(view, QKeySequence::SelectAll);
+        QTest::keySequence(view, QKeySequence::Copy);
+        copied = QApplication::clipboard()->text();
+        QTest::mouseClick(buttonBox->button(QDialogButtonBox::Ok), Qt::LeftButton);
     });
     QTest::mouseClick(Child<QToolButton>(form.get(), "ToolButton2"), Qt::LeftButton);
     QCOMPARE(text, QString("Script Successfully compiled!"));
     QCOMPARE(title, zestrel::ApplicationTitle());
-    QCOMPARE(icon, QMessageBox::NoIcon);
-    QCOMPARE(buttons, 1);
-    QVERIFY(selectable);
+    QVERIFY(!pictures);
+    QCOMPARE(buttons, QStringList({"OK", "Show Details..."}));
     QCOMPARE(font, form->font());
+    // The details show the compiled script, read-only, to select and copy.
+    QString script;
+    for (const std::string& line : form->ScriptBuffer())
+        script += QString::fromStdString(line) + '\n';
+    script.chop(1);
+    QVERIFY(script.contains("$email = $_POST['email'];"));
+    QCOMPARE(details, script);
+    QVERIFY(selectable);
+    QCOMPARE(copied, script);
     QVERIFY(form->ScriptCompiled());
 
     // Focus leaves for another window and comes back: the first-activation
@@ -990,6 +1006,7 @@ void MainWindowTest::compileDefaultWindow()
     QCOMPARE(shown[0].kind, zestrel::MessageBoxes::Kind::Information);
     QCOMPARE(shown[0].title, zestrel::ApplicationTitle());
     QCOMPARE(shown[0].text, QString("Script Successfully compiled!"));
+    QCOMPARE(shown[0].details, QString("<?php\n\n\n\n?>"));
     QVERIFY(form->ScriptCompiled());
     QCOMPARE(form->ScriptBuffer(), scriptgen::Lines({"<?php", "", "", "", "?>"}));
     QCOMPARE(Text(form.get(), "Memo5"), QString("<?php\n\n\n\n?>"));

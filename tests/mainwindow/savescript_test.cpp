@@ -244,6 +244,8 @@ void SaveScriptTest::realConfirmationBox()
     QPoint position;
     QString title, text;
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+    bool selectable = false;
+    QFont font;
     OnNextModal([&](QWidget* modal) {
         auto* box = qobject_cast<QMessageBox*>(modal);
         if (!box) {
@@ -254,6 +256,8 @@ void SaveScriptTest::realConfirmationBox()
         title = box->windowTitle();
         text = box->text();
         defaultButton = box->standardButton(box->defaultButton());
+        selectable = box->textInteractionFlags() & Qt::TextSelectableByMouse;
+        font = box->font();
         QTest::keyClick(box, Qt::Key_Escape);
     });
     zestrel::SaveDialog::setNextFileName(target);
@@ -262,6 +266,8 @@ void SaveScriptTest::realConfirmationBox()
     QCOMPARE(title, QString("Confirm"));
     QCOMPARE(text, QString("File already Exists. Overwrite File?"));
     QCOMPARE(defaultButton, QMessageBox::Yes);
+    QVERIFY(selectable);
+    QCOMPARE(font, form->font());
     // Escape is Cancel: the file stays as it was.
     QCOMPARE(ReadAll(target), kOldContent);
 }
