@@ -14,7 +14,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
-#include <QFileInfo>
 #include <QIcon>
 #include <QLayout>
 #include <QLineEdit>
@@ -351,12 +350,18 @@ void TForm1::ToolButton3Click()
         const QString chosen = SaveDialog1->execute(this);
         if (chosen.isEmpty())
             return;
-        const QString target = zestrel::ScriptFileName(chosen);
-        const QFileInfo existing(target);
-        if (existing.exists() && !existing.isDir() &&
-            zestrel::MessageBoxes::confirm(QStringLiteral("File already Exists. Overwrite File?")) != QMessageBox::Yes)
-            return;
-        zestrel::WriteScriptFile(target, buffer_);
+        const QString name = zestrel::ScriptFileName(chosen);
+        // Whatever stands at the name is replaced only after a Yes, also when
+        // it appeared while the file was being written.
+        for (;;) {
+            const zestrel::SaveTarget target = zestrel::InspectSaveTarget(name);
+            if (target.exists &&
+                zestrel::MessageBoxes::confirm(QStringLiteral("File already Exists. Overwrite File?")) !=
+                    QMessageBox::Yes)
+                return;
+            if (zestrel::WriteScriptFile(target, buffer_))
+                return;
+        }
     });
 }
 
