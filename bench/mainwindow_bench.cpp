@@ -5,6 +5,7 @@
 #include "mainwindow/mainwindow.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -76,6 +77,45 @@ void BM_Memo1ChangeRebuild(benchmark::State& state)
         form->Memo1Change();
 }
 BENCHMARK(BM_Memo1ChangeRebuild)->Arg(200)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
+
+// A key typed at the end of a field list that is one unbroken line of
+// `range(0)` characters, then a Backspace, in turn.
+void BM_LongLineKeystroke(benchmark::State& state)
+{
+    const auto form = FormWithFieldList(0);
+    auto* memo = form->findChild<QPlainTextEdit*>(QStringLiteral("Memo1"));
+    memo->setPlainText(QString(static_cast<qsizetype>(state.range(0)), u'x'));
+    memo->moveCursor(QTextCursor::End);
+    QCoreApplication::processEvents();
+    bool typeNext = true;
+    for (auto _ : state) {
+        if (typeNext)
+            SendKey(memo, Qt::Key_X, QStringLiteral("x"));
+        else
+            SendKey(memo, Qt::Key_Backspace, QString());
+        typeNext = !typeNext;
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(BM_LongLineKeystroke)->Arg(100000)->Arg(400000)->Unit(benchmark::kMillisecond);
+
+// Pasting one unbroken line of `range(0)` characters into the empty field
+// list, until it is shown.
+void BM_LongLinePaste(benchmark::State& state)
+{
+    const auto form = FormWithFieldList(0);
+    auto* memo = form->findChild<QPlainTextEdit*>(QStringLiteral("Memo1"));
+    QGuiApplication::clipboard()->setText(QString(static_cast<qsizetype>(state.range(0)), u'x'));
+    for (auto _ : state) {
+        memo->paste();
+        QCoreApplication::processEvents();
+        state.PauseTiming();
+        memo->clear();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_LongLinePaste)->Arg(100000)->Arg(400000)->Unit(benchmark::kMillisecond);
 
 // Closes the modal box that the command about to run opens, as soon as it is
 // shown; `before` runs on it first.

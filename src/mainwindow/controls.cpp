@@ -43,6 +43,11 @@ QPlainTextEdit* AddMemo(QWidget* parent, const char* name, QRect bounds, bool sc
 {
     auto* memo = Place(new QPlainTextEdit(parent), name, bounds);
     memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // Lines break on screen anywhere, not only at blanks: looking for a word
+    // boundary scans the rest of an unbroken line for every screen line,
+    // which makes typing in a very long line cost the square of its length.
+    // A wrapped line stays one line of the text.
+    memo->setWordWrapMode(QTextOption::WrapAnywhere);
     memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     memo->setVerticalScrollBarPolicy(scrollBar ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
     memo->setTabChangesFocus(true);
