@@ -21,6 +21,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
@@ -31,6 +32,7 @@
 #include <QToolBar>
 #include <QUrl>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -79,6 +81,134 @@ void TickSwitch(QObject* form, const char* pageItem, const char* checkBox)
 {
     Trigger(form, pageItem);
     Click(form, checkBox);
+}
+
+// Every box, list and cell of the window with a text of its own, and the
+// lines of the script that must hold it. A list's lines are separated by
+// "\n"; for the check list they are the entries to tick, for the grid the
+// value of each row, an entry of the picker's list where it begins with "$".
+struct Placed {
+    const char* control;
+    const char* text;
+    QStringList lines;
+};
+
+const QString kConnect = "mysql_connect(\"h1\", \"u2\", \"p3\") or die(mysql_error());";
+const QString kMail = "if(mail('r6','s7',\"\\$fb: $fb\\n\",\"From:f8\\r\\nReply-to:f8\"))";
+const QString kInsert =
+    "mysql_query(\"INSERT INTO t9 (c1, c2) VALUES ('$fa', 'v2')\")or die(\"Insert Error: \".mysql_error());";
+const QString kSelectError = "\" ) or die(\"SELECT Error: \".mysql_error());";
+const QString kSelectWhere = "$result = mysql_query( \"SELECT * FROM t11 WHERE w12=$fb" + kSelectError;
+
+const Placed kPlaces[] = {
+    {"Memo1", "fa\nfb", {"$fa = $_POST['fa'];", "$fb = $_POST['fb'];"}},
+    {"Edit1", "h1", {kConnect}},
+    {"Edit2", "u2", {kConnect}},
+    {"Edit3", "p3", {kConnect}},
+    {"Edit4", "d4", {"mysql_select_db(\"d4\") or die(mysql_error());"}},
+    {"Edit6", "r6", {kMail}},
+    {"Edit7", "s7", {kMail}},
+    {"Edit8", "f8", {kMail}},
+    {"CheckListBox1", "$fb", {kMail}},
+    {"LabeledEdit1", "ok.html", {"echo \"<HTML><META HTTP-EQUIV=Refresh CONTENT='0; URL=ok.html'></HEAD></HTML>\";"}},
+    {"LabeledEdit2", "no.html", {"echo \"<HTML><META HTTP-EQUIV=Refresh CONTENT='0; URL=no.html'></HEAD></HTML>\";"}},
+    {"Edit9", "t9", {kInsert}},
+    {"Memo2", "c1\nc2", {kInsert}},
+    {"StringGrid1", "$fa\nv2", {kInsert}},
+    {"Edit10", "t10", {"$result = mysql_query( \"SELECT * FROM t10" + kSelectError}},
+    {"Memo3", "a3", {"$a3 = $row['a3'];", "<td>$a3</td>"}},
+    {"Edit11", "t11", {kSelectWhere}},
+    {"Edit12", "w12", {kSelectWhere}},
+    {"ComboBox2", "$fb", {kSelectWhere}},
+    {"Memo4", "a4", {"$a4 = $row['a4'];", "<td>$a4</td>"}},
+    {"Edit13", "t13", {"$create_query = \"CREATE TABLE t13 ("}},
+    {"Memo6", "n6", {"n6 VARCHAR(225),"}},
+    {"Edit14", "t14", {"$drop_query = \"DROP TABLE t14\";"}},
+};
+
+// Whether the screen shows what the widget would paint now, that is, it was
+// repainted after every change.
+bool ScreenIsUpToDate(QWidget* widget)
+{
+    QCoreApplication::processEvents();
+    QWidget* window = widget->window();
+    const qreal ratio = window->devicePixelRatio();
+    const QImage screen = window->screen()
+                              ->grabWindow(window->winId())
+                              .toImage()
+                              .copy(QRect(widget->mapTo(window, QPoint(0, 0)) * ratio, widget->size() * ratio));
+    return screen.convertToFormat(QImage::Format_RGB32) ==
+        widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// Ticks every switch and puts each text of kPlaces into its control, as a
+// person types, picks and ticks.
+void FillEveryControl(QObject* form)
+{
+    const char* const switches[][2] = {{"ScriptSetup1", "CheckBox1"}, {"EmailVariables1", "CheckBox2"},
+        {"DatabaseRecords1", "CheckBox3"}, {"ViewDatabaseRecords1", "CheckBox4"}, {"ViewDatabaseRecords1", "CheckBox5"},
+        {"AlterDatabaseRecords1", "CheckBox6"}, {"AlterDatabaseRecords1", "CheckBox7"}};
+    for (const auto& [page, checkBox] : switches)
+        TickSwitch(form, page, checkBox);
+    auto* picker = Child<QComboBox>(form, "ComboBox1");
+    for (const Placed& place : kPlaces) {
+        QWidget* control = Child<QWidget>(form, place.control);
+        control->window()->findChild<QTabWidget*>()->setCurrentWidget(control->parentWidget()->parentWidget());
+        const QStringList lines = QString(place.text).split('\n');
+        if (auto* list = qobject_cast<QListView*>(control)) {
+            for (const QString& entry : lines) {
+                ClickItem(list, static_cast<int>(ListEntries(list).indexOf(entry)));
+                QTest::keyClick(list, Qt::Key_Space);
+            }
+        } else if (auto* grid = qobject_cast<QTableView*>(control)) {
+            for (int row = 1; row <= lines.size(); ++row) {
+                ClickItem(grid, row, 1);
+                // The click is painted before the value is typed, as on screen.
+                QCoreApplication::processEvents();
+                QTest::keySequence(picker, QKeySequence::SelectAll);
+                if (!lines[row - 1].startsWith('$') || !ChooseEntry(picker, lines[row - 1]))
+                    QTest::keyClicks(picker, lines[row - 1]);
+            }
+            // The picked values are shown, not only stored.
+            QVERIFY(ScreenIsUpToDate(grid->viewport()));
+        } else if (auto* combo = qobject_cast<QComboBox*>(control)) {
+            QVERIFY(ChooseEntry(combo, place.text));
+        } else {
+            SelectAllAndDelete(control);
+            TypeLines(control, lines);
+        }
+    }
+}
+
+// What a control shows, in one text: its text, the entries of its list,
+// ticks, the rows of the grid, "(disabled)" when greyed.
+QString Contents(QObject* form, const char* name)
+{
+    QWidget* control = Child<QWidget>(form, name);
+    QString shown;
+    if (auto* check = qobject_cast<QCheckBox*>(control)) {
+        shown = check->isChecked() ? "ticked" : "unticked";
+    } else if (auto* pages = qobject_cast<QTabWidget*>(control)) {
+        shown = pages->currentWidget()->objectName();
+    } else if (auto* grid = qobject_cast<QTableView*>(control)) {
+        QStringList rows;
+        for (int row = 0; row < grid->model()->rowCount(); ++row)
+            rows.append(Cell(form, row, 0) + "|" + Cell(form, row, 1));
+        shown = rows.join(';');
+    } else if (auto* list = qobject_cast<QListView*>(control)) {
+        QStringList entries;
+        for (int row = 0; row < list->model()->rowCount(); ++row) {
+            const QModelIndex entry = list->model()->index(row, 0);
+            entries.append((entry.data(Qt::CheckStateRole).value<Qt::CheckState>() == Qt::Checked ? "+" : "") +
+                entry.data().toString());
+        }
+        shown = "[" + entries.join(',') + "]";
+    } else if (auto* combo = qobject_cast<QComboBox*>(control)) {
+        shown = combo->currentText() + "[" + ComboEntries(combo).join(',') + "]";
+    } else {
+        shown = Text(form, name);
+    }
+    return control->isEnabled() ? shown : shown + " (disabled)";
 }
 
 } // namespace
@@ -877,6 +1007,29 @@ void MainWindowTest::newScriptKeepsValuesAndSwitches()
     QCOMPARE(Cell(form.get(), 2, 1), QString("$2"));
 }
 
+void MainWindowTest::newScriptEmptiesEveryControl()
+{
+    const auto form = StartForm();
+    FillEveryControl(form.get());
+    Compile(form.get());
+    Trigger(form.get(), "AlterDatabaseRecords1");
+    Trigger(form.get(), "NewScript1");
+    // Every control after New Script: the boxes and lists are empty, the
+    // table-field list holds one empty line; the result pages, the switches,
+    // the values of the grid and every enabled state stay.
+    const char* const after[][2] = {{"Memo1", ""}, {"Edit1", ""}, {"Edit2", ""}, {"Edit3", ""}, {"Edit4", ""},
+        {"CheckBox1", "ticked"}, {"CheckBox2", "ticked"}, {"Edit6", ""}, {"Edit7", ""}, {"Edit8", ""},
+        {"CheckListBox1", "[]"}, {"LabeledEdit1", "ok.html"}, {"LabeledEdit2", "no.html"}, {"CheckBox3", "ticked"},
+        {"Edit9", ""}, {"Memo2", "\n"}, {"StringGrid1", "Field|Variable / Value;|$fa"}, {"ComboBox1", "[]"},
+        {"CheckBox4", "ticked"}, {"Edit10", ""}, {"Memo3", ""}, {"CheckBox5", "ticked"}, {"Edit11", ""}, {"Edit12", ""},
+        {"ComboBox2", "[]"}, {"Memo4", ""}, {"CheckBox6", "ticked"}, {"Edit13", ""}, {"Memo6", ""},
+        {"CheckBox7", "ticked"}, {"Edit14", ""}, {"Memo5", ""}, {"PageControl1", "TabSheet1"}};
+    for (const auto& [name, contents] : after)
+        QCOMPARE(Contents(form.get(), name), QString(contents));
+    QCOMPARE(form->Grid().fixedRowCount(), 1);
+    QVERIFY(form->ScriptBuffer().empty());
+}
+
 void MainWindowTest::pageItems_data()
 {
     QTest::addColumn<QString>("item");
@@ -1025,24 +1178,35 @@ void MainWindowTest::compileTypedFieldList()
     QCOMPARE(form->ScriptBuffer(), expected);
 }
 
-void MainWindowTest::compileReadsTheControls()
+void MainWindowTest::compileReadsEveryControl()
 {
     const auto form = StartForm();
-    TypeLines(Child<QWidget>(form.get(), "Memo1"), {"id"});
-    TickSwitch(form.get(), "ScriptSetup1", "CheckBox1");
-    QTest::keyClicks(Child<QWidget>(form.get(), "Edit4"), "shop");
-    TickSwitch(form.get(), "DatabaseRecords1", "CheckBox3");
-    QTest::keyClicks(Child<QWidget>(form.get(), "Edit9"), "people");
-    TypeLines(Child<QWidget>(form.get(), "Memo2"), {"id", "name"});
-    ClickItem(Child<QTableView>(form.get(), "StringGrid1"), 1, 1);
-    QVERIFY(ChooseEntry(Child<QComboBox>(form.get(), "ComboBox1"), "$id"));
+    // The table names every box, list and cell of the window but the hidden
+    // buffer and the value picker, whose text reaches the script through the
+    // grid's cells.
+    QStringList controls;
+    for (const QWidget* widget : form->findChildren<QWidget*>()) {
+        const bool holdsText = qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QPlainTextEdit*>(widget) ||
+            qobject_cast<const QComboBox*>(widget) || qobject_cast<const QAbstractItemView*>(widget);
+        const QString name = widget->objectName();
+        if (holdsText && !name.isEmpty() && !name.startsWith("qt_") && name != "Memo5" && name != "ComboBox1")
+            controls.append(name);
+    }
+    QStringList placed;
+    for (const Placed& place : kPlaces)
+        placed.append(place.control);
+    controls.sort();
+    placed.sort();
+    QCOMPARE(controls, placed);
+
+    FillEveryControl(form.get());
     Compile(form.get());
-    const scriptgen::Lines expected{"<?php", "", "$id = $_POST['id'];", "",
-        "mysql_connect(\"localhost\", \"\", \"\") or die(mysql_error());",
-        "mysql_select_db(\"shop\") or die(mysql_error());", " ",
-        "mysql_query(\"INSERT INTO people (id, name) VALUES ('$id')\")or die(\"Insert Error: \".mysql_error());", " ",
-        "", "?>"};
-    QCOMPARE(form->ScriptBuffer(), expected);
+    const scriptgen::Lines& script = form->ScriptBuffer();
+    for (const Placed& place : kPlaces) {
+        for (const QString& line : place.lines)
+            QVERIFY2(std::find(script.begin(), script.end(), line.toStdString()) != script.end(),
+                qPrintable(QString("%1: %2").arg(place.control, line)));
+    }
 }
 
 void MainWindowTest::longWrappedFieldNameStaysOneVariable()

@@ -47,6 +47,7 @@ private slots:
 
     void newScriptOnFreshWindow();
     void newScriptKeepsValuesAndSwitches();
+    void newScriptEmptiesEveryControl();
     void pageItems_data();
     void pageItems();
     void exitClosesWindow();
@@ -57,7 +58,7 @@ private slots:
 
     void compileDefaultWindow();
     void compileTypedFieldList();
-    void compileReadsTheControls();
+    void compileReadsEveryControl();
     void longWrappedFieldNameStaysOneVariable();
     void pastedLineBreakBecomesSpace_data();
     void pastedLineBreakBecomesSpace();
