@@ -5,6 +5,7 @@
 
 #include "about/website.h"
 #include "formdriver.h"
+#include "help/helpwindow.h"
 #include "mainwindow/textrules.h"
 #include "mainwindow/widgets.h"
 #include "scriptgen/compiler.h"
@@ -13,6 +14,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDialogButtonBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -209,6 +211,33 @@ QString Contents(QObject* form, const char* name)
         shown = Text(form, name);
     }
     return control->isEnabled() ? shown : shown + " (disabled)";
+}
+
+// The lines of the listing <pre id="id"> of the help page the program shows.
+scriptgen::Lines HelpListing(const QString& id)
+{
+    QFile file(BuiltInHelpPage().toString().replace("qrc:", ":"));
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("no built-in help page");
+    const QString page = QString::fromUtf8(file.readAll());
+    const QString opening = QString("<pre id=\"%1\">").arg(id);
+    const qsizetype start = page.indexOf(opening);
+    if (start < 0)
+        qFatal("no listing %s in the help page", qPrintable(id));
+    QString text = page.mid(start + opening.size(), page.indexOf("</pre>", start) - start - opening.size());
+    text.replace("&lt;", "<").replace("&gt;", ">").replace("&quot;", "\"").replace("&amp;", "&");
+    scriptgen::Lines lines;
+    for (const QString& line : text.split('\n'))
+        lines.push_back(line.toStdString());
+    return lines;
+}
+
+// Selects a box's text and types over it.
+void TypeOver(QObject* form, const char* name, const QString& text)
+{
+    auto* box = Child<QWidget>(form, name);
+    QTest::keySequence(box, QKeySequence::SelectAll);
+    QTest::keyClicks(box, text);
 }
 
 } // namespace
@@ -1207,6 +1236,57 @@ void MainWindowTest::compileReadsEveryControl()
             QVERIFY2(std::find(script.begin(), script.end(), line.toStdString()) != script.end(),
                 qPrintable(QString("%1: %2").arg(place.control, line)));
     }
+}
+
+void MainWindowTest::helpRecipesGiveTheirScripts()
+{
+    // The worked example of the help page, step by step.
+    const auto form = StartForm();
+    TypeLines(QApplication::focusWidget(), {"name", "email", "comments"});
+    Click(form.get(), "CheckBox1");
+    TypeOver(form.get(), "Edit2", "webuser");
+    TypeOver(form.get(), "Edit3", "secret");
+    TypeOver(form.get(), "Edit4", "shop");
+
+    TickSwitch(form.get(), "EmailVariables1", "CheckBox2");
+    TypeOver(form.get(), "Edit6", "you@example.com");
+    TypeOver(form.get(), "Edit7", "Feedback");
+    TypeOver(form.get(), "Edit8", "$email");
+    auto* variables = Child<QListView>(form.get(), "CheckListBox1");
+    for (int row = 0; row < 3; ++row) {
+        ClickItem(variables, row);
+        QTest::keyClick(variables, Qt::Key_Space);
+    }
+    TypeOver(form.get(), "LabeledEdit1", "thanks.html");
+    TypeOver(form.get(), "LabeledEdit2", "sorry.html");
+
+    TickSwitch(form.get(), "DatabaseRecords1", "CheckBox3");
+    TypeOver(form.get(), "Edit9", "feedback");
+    TypeLines(Child<QWidget>(form.get(), "Memo2"), {"name", "email", "comments"});
+    auto* grid = Child<QTableView>(form.get(), "StringGrid1");
+    auto* picker = Child<QComboBox>(form.get(), "ComboBox1");
+    const QStringList values{"$name", "$email", "$comments"};
+    for (int row = 1; row <= 3; ++row) {
+        ClickItem(grid, row, 1);
+        QVERIFY(ChooseEntry(picker, values[row - 1]));
+    }
+    Compile(form.get());
+    QCOMPARE(form->ScriptBuffer(), HelpListing("feedback-php"));
+
+    // The second script, which makes the table.
+    Trigger(form.get(), "NewScript1");
+    TickSwitch(form.get(), "EmailVariables1", "CheckBox2");
+    TickSwitch(form.get(), "DatabaseRecords1", "CheckBox3");
+    Trigger(form.get(), "ScriptSetup1");
+    TypeOver(form.get(), "Edit1", "localhost");
+    TypeOver(form.get(), "Edit2", "webuser");
+    TypeOver(form.get(), "Edit3", "secret");
+    TypeOver(form.get(), "Edit4", "shop");
+    TickSwitch(form.get(), "AlterDatabaseRecords1", "CheckBox6");
+    TypeOver(form.get(), "Edit13", "feedback");
+    TypeLines(Child<QWidget>(form.get(), "Memo6"), {"name", "email", "comments"});
+    Compile(form.get());
+    QCOMPARE(form->ScriptBuffer(), HelpListing("maketable-php"));
 }
 
 void MainWindowTest::longWrappedFieldNameStaysOneVariable()

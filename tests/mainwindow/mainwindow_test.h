@@ -59,6 +59,7 @@ private slots:
     void compileDefaultWindow();
     void compileTypedFieldList();
     void compileReadsEveryControl();
+    void helpRecipesGiveTheirScripts();
     void longWrappedFieldNameStaysOneVariable();
     void pastedLineBreakBecomesSpace_data();
     void pastedLineBreakBecomesSpace();
