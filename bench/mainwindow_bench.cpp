@@ -51,20 +51,25 @@ void SendKey(QWidget* target, int key, const QString& text)
     QCoreApplication::sendEvent(target, &release);
 }
 
-// A typed character or a Backspace at the end of the list, in turn, so the
-// list keeps its length; each runs Memo1Change in full.
+// A typed character or a Backspace, in turn, so that the text keeps its
+// length.
+void TypeOrErase(QWidget* memo, bool& typeNext)
+{
+    if (typeNext)
+        SendKey(memo, Qt::Key_X, QStringLiteral("x"));
+    else
+        SendKey(memo, Qt::Key_Backspace, QString());
+    typeNext = !typeNext;
+}
+
+// A key at the end of the list; each runs Memo1Change in full.
 void BM_Memo1Keystroke(benchmark::State& state)
 {
     const auto form = FormWithFieldList(static_cast<int>(state.range(0)));
     auto* memo = form->findChild<QPlainTextEdit*>(QStringLiteral("Memo1"));
     bool typeNext = true;
-    for (auto _ : state) {
-        if (typeNext)
-            SendKey(memo, Qt::Key_X, QStringLiteral("x"));
-        else
-            SendKey(memo, Qt::Key_Backspace, QString());
-        typeNext = !typeNext;
-    }
+    for (auto _ : state)
+        TypeOrErase(memo, typeNext);
     state.counters["lines"] = static_cast<double>(state.range(0));
 }
 BENCHMARK(BM_Memo1Keystroke)->Arg(200)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
@@ -78,8 +83,8 @@ void BM_Memo1ChangeRebuild(benchmark::State& state)
 }
 BENCHMARK(BM_Memo1ChangeRebuild)->Arg(200)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
 
-// A key typed at the end of a field list that is one unbroken line of
-// `range(0)` characters, then a Backspace, in turn.
+// A key at the end of a field list that is one unbroken line of `range(0)`
+// characters, until it is shown.
 void BM_LongLineKeystroke(benchmark::State& state)
 {
     const auto form = FormWithFieldList(0);
@@ -89,11 +94,7 @@ void BM_LongLineKeystroke(benchmark::State& state)
     QCoreApplication::processEvents();
     bool typeNext = true;
     for (auto _ : state) {
-        if (typeNext)
-            SendKey(memo, Qt::Key_X, QStringLiteral("x"));
-        else
-            SendKey(memo, Qt::Key_Backspace, QString());
-        typeNext = !typeNext;
+        TypeOrErase(memo, typeNext);
         QCoreApplication::processEvents();
     }
 }

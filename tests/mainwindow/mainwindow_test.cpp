@@ -1241,12 +1241,13 @@ void MainWindowTest::compileReadsEveryControl()
 void MainWindowTest::helpRecipesGiveTheirScripts()
 {
     // The worked example of the help page, step by step.
+    const char* const connection[][2] = {
+        {"Edit1", "localhost"}, {"Edit2", "webuser"}, {"Edit3", "secret"}, {"Edit4", "shop"}};
     const auto form = StartForm();
     TypeLines(QApplication::focusWidget(), {"name", "email", "comments"});
     Click(form.get(), "CheckBox1");
-    TypeOver(form.get(), "Edit2", "webuser");
-    TypeOver(form.get(), "Edit3", "secret");
-    TypeOver(form.get(), "Edit4", "shop");
+    for (const auto& [box, text] : connection)
+        TypeOver(form.get(), box, text);
 
     TickSwitch(form.get(), "EmailVariables1", "CheckBox2");
     TypeOver(form.get(), "Edit6", "you@example.com");
@@ -1278,10 +1279,8 @@ void MainWindowTest::helpRecipesGiveTheirScripts()
     TickSwitch(form.get(), "EmailVariables1", "CheckBox2");
     TickSwitch(form.get(), "DatabaseRecords1", "CheckBox3");
     Trigger(form.get(), "ScriptSetup1");
-    TypeOver(form.get(), "Edit1", "localhost");
-    TypeOver(form.get(), "Edit2", "webuser");
-    TypeOver(form.get(), "Edit3", "secret");
-    TypeOver(form.get(), "Edit4", "shop");
+    for (const auto& [box, text] : connection)
+        TypeOver(form.get(), box, text);
     TickSwitch(form.get(), "AlterDatabaseRecords1", "CheckBox6");
     TypeOver(form.get(), "Edit13", "feedback");
     TypeLines(Child<QWidget>(form.get(), "Memo6"), {"name", "email", "comments"});
