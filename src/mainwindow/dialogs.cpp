@@ -73,17 +73,6 @@ void MessageBoxes::information(const QString& title, const QString& text)
         ShowBox(QMessageBox::NoIcon, title, text);
 }
 
-void MessageBoxes::information(const QString& title, const QString& text, const std::function<QString()>& details)
-{
-    QMessageBox::StandardButton answer;
-    if (AnsweredInAdvance(Kind::Information, title, text, &answer, details))
-        return;
-    DetailsBox box(title, text, details);
-    box.setFont(DialogFont());
-    box.setWindowModality(Qt::ApplicationModal);
-    box.exec();
-}
-
 void MessageBoxes::warning(const QString& title, const QString& text)
 {
     QMessageBox::StandardButton answer;
@@ -96,6 +85,17 @@ void MessageBoxes::error(const QString& title, const QString& text)
     QMessageBox::StandardButton answer;
     if (!AnsweredInAdvance(Kind::Error, title, text, &answer))
         ShowBox(QMessageBox::Critical, title, text);
+}
+
+void MessageBoxes::information(const QString& title, const QString& text, const std::function<QString()>& details)
+{
+    QMessageBox::StandardButton answer;
+    if (AnsweredInAdvance(Kind::Information, title, text, &answer, details))
+        return;
+    DetailsBox box(title, text, details);
+    box.setFont(DialogFont());
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
 }
 
 QMessageBox::StandardButton MessageBoxes::confirm(const QString& text)

@@ -27,13 +27,13 @@ public:
 
     // Plain box: no icon, one OK button, centred on the screen.
     static void information(const QString& title, const QString& text);
-    // The plain box with a "Show Details..." button that shows the text
-    // `details` returns; it is asked for only when the details are shown.
-    static void information(const QString& title, const QString& text, const std::function<QString()>& details);
     // Warning icon and one OK button.
     static void warning(const QString& title, const QString& text);
     // Error icon and one OK button.
     static void error(const QString& title, const QString& text);
+    // The plain box with a "Show Details..." button that shows the text
+    // `details` returns; it is asked for only when the details are shown.
+    static void information(const QString& title, const QString& text, const std::function<QString()>& details);
     // The "Confirm" box with Yes (default), No and Cancel (Escape), placed at
     // screen position 300, 200. Returns the button chosen; closing the box
     // counts as Cancel.
