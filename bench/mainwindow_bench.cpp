@@ -1,17 +1,22 @@
 // How the main window feels: one keystroke in a long field list (the whole
-// rebuild of the three pickers) and start-up to the window shown. Runs
-// offscreen unless a platform is chosen.
+// rebuild of the three pickers), compiling a large script and showing it in
+// the success box, and start-up to the window shown. Runs offscreen unless a
+// platform is chosen.
 #include "mainwindow/mainwindow.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTextCursor>
+#include <QTimer>
 #include <QWindow>
 #include <benchmark/benchmark.h>
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -46,20 +51,25 @@ void SendKey(QWidget* target, int key, const QString& text)
     QCoreApplication::sendEvent(target, &release);
 }
 
-// A typed character or a Backspace at the end of the list, in turn, so the
-// list keeps its length; each runs Memo1Change in full.
+// A typed character or a Backspace, in turn, so that the text keeps its
+// length.
+void TypeOrErase(QWidget* memo, bool& typeNext)
+{
+    if (typeNext)
+        SendKey(memo, Qt::Key_X, QStringLiteral("x"));
+    else
+        SendKey(memo, Qt::Key_Backspace, QString());
+    typeNext = !typeNext;
+}
+
+// A key at the end of the list; each runs Memo1Change in full.
 void BM_Memo1Keystroke(benchmark::State& state)
 {
     const auto form = FormWithFieldList(static_cast<int>(state.range(0)));
     auto* memo = form->findChild<QPlainTextEdit*>(QStringLiteral("Memo1"));
     bool typeNext = true;
-    for (auto _ : state) {
-        if (typeNext)
-            SendKey(memo, Qt::Key_X, QStringLiteral("x"));
-        else
-            SendKey(memo, Qt::Key_Backspace, QString());
-        typeNext = !typeNext;
-    }
+    for (auto _ : state)
+        TypeOrErase(memo, typeNext);
     state.counters["lines"] = static_cast<double>(state.range(0));
 }
 BENCHMARK(BM_Memo1Keystroke)->Arg(200)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
@@ -72,6 +82,95 @@ void BM_Memo1ChangeRebuild(benchmark::State& state)
         form->Memo1Change();
 }
 BENCHMARK(BM_Memo1ChangeRebuild)->Arg(200)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
+
+// A key at the end of a field list that is one unbroken line of `range(0)`
+// characters, until it is shown.
+void BM_LongLineKeystroke(benchmark::State& state)
+{
+    const auto form = FormWithFieldList(0);
+    auto* memo = form->findChild<QPlainTextEdit*>(QStringLiteral("Memo1"));
+    memo->setPlainText(QString(static_cast<qsizetype>(state.range(0)), u'x'));
+    memo->moveCursor(QTextCursor::End);
+    QCoreApplication::processEvents();
+    bool typeNext = true;
+    for (auto _ : state) {
+        TypeOrErase(memo, typeNext);
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(BM_LongLineKeystroke)->Arg(100000)->Arg(400000)->Unit(benchmark::kMillisecond);
+
+// Pasting one unbroken line of `range(0)` characters into the empty field
+// list, until it is shown.
+void BM_LongLinePaste(benchmark::State& state)
+{
+    const auto form = FormWithFieldList(0);
+    auto* memo = form->findChild<QPlainTextEdit*>(QStringLiteral("Memo1"));
+    QGuiApplication::clipboard()->setText(QString(static_cast<qsizetype>(state.range(0)), u'x'));
+    for (auto _ : state) {
+        memo->paste();
+        QCoreApplication::processEvents();
+        state.PauseTiming();
+        memo->clear();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_LongLinePaste)->Arg(100000)->Arg(400000)->Unit(benchmark::kMillisecond);
+
+// Closes the modal box that the command about to run opens, as soon as it is
+// shown; `before` runs on it first.
+void CloseNextModal(const std::function<void(QWidget*)>& before = {})
+{
+    auto* timer = new QTimer;
+    timer->setInterval(0);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, before] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        if (before)
+            before(modal);
+        modal->close();
+    });
+    timer->start();
+}
+
+constexpr int kScriptFields = 60000;
+
+// Compile Script on a field list of 60,000 names (a script of 60,005 lines),
+// up to the success box shown and closed.
+void BM_CompileLargeScript(benchmark::State& state)
+{
+    const auto form = FormWithFieldList(kScriptFields);
+    for (auto _ : state) {
+        CloseNextModal();
+        form->Action1Execute();
+    }
+    state.counters["lines"] = static_cast<double>(form->ScriptBuffer().size());
+}
+BENCHMARK(BM_CompileLargeScript)->Unit(benchmark::kMillisecond);
+
+// "Show Details..." in the success box of that script: the click until the
+// script is shown and painted.
+void BM_ShowDetailsOfLargeScript(benchmark::State& state)
+{
+    const auto form = FormWithFieldList(kScriptFields);
+    for (auto _ : state) {
+        state.PauseTiming();
+        CloseNextModal([&state](QWidget* box) {
+            auto* button = box->findChild<QPushButton*>(QStringLiteral("DetailsButton"));
+            state.ResumeTiming();
+            button->click();
+            box->repaint();
+            state.PauseTiming();
+        });
+        form->Action1Execute();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ShowDetailsOfLargeScript)->Unit(benchmark::kMillisecond);
 
 // Creating the window and showing it, after the first time in the process.
 void BM_StartupToShown(benchmark::State& state)

@@ -33,11 +33,10 @@ UrlOpener SetUrlOpener(UrlOpener opener)
     return std::exchange(CurrentOpener(), std::move(opener));
 }
 
-void OpenWebSite(QWidget* /*parent*/)
+bool OpenWebSite(QWidget* /*parent*/)
 {
     const QUrl address(WebSiteAddress());
     if (const UrlOpener& opener = CurrentOpener())
-        opener(address);
-    else
-        QDesktopServices::openUrl(address);
+        return opener(address);
+    return QDesktopServices::openUrl(address);
 }

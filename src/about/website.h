@@ -18,7 +18,7 @@ QString WebSiteShownAddress();
 using UrlOpener = std::function<bool(const QUrl&)>;
 UrlOpener SetUrlOpener(UrlOpener opener);
 
-// Opens the maker's site in the default browser and does not wait for it. A
-// failure (no browser registered) is not reported: the caller's window simply
-// stays as it was.
-void OpenWebSite(QWidget* parent);
+// Opens the maker's site in the default browser and does not wait for it.
+// Returns false when the desktop could not hand the address to a browser
+// (none registered); showing that is left to the caller.
+bool OpenWebSite(QWidget* parent);

@@ -1,5 +1,6 @@
 #include "mainwindow/controls.h"
 
+#include "mainwindow/pickerbox.h"
 #include "mainwindow/widgets.h"
 
 #include <QCheckBox>
@@ -42,6 +43,11 @@ QPlainTextEdit* AddMemo(QWidget* parent, const char* name, QRect bounds, bool sc
 {
     auto* memo = Place(new QPlainTextEdit(parent), name, bounds);
     memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // Lines break on screen anywhere, not only at blanks: looking for a word
+    // boundary scans the rest of an unbroken line for every screen line,
+    // which makes typing in a very long line cost the square of its length.
+    // A wrapped line stays one line of the text.
+    memo->setWordWrapMode(QTextOption::WrapAnywhere);
     memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     memo->setVerticalScrollBarPolicy(scrollBar ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
     memo->setTabChangesFocus(true);
@@ -55,7 +61,7 @@ QCheckBox* AddCheckBox(QWidget* parent, const char* name, QRect bounds, const QS
 
 QComboBox* AddComboBox(QWidget* parent, const char* name, QRect bounds, const QString& text, QStringListModel* model)
 {
-    auto* combo = Place(new QComboBox(parent), name, bounds);
+    auto* combo = Place(new PickerBox(parent), name, bounds);
     combo->setEditable(true);
     combo->setModel(model);
     // The text is exactly what the user typed or picked: no completion, and

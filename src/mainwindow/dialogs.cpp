@@ -1,5 +1,8 @@
 #include "mainwindow/dialogs.h"
 
+#include "mainwindow/controls.h"
+#include "mainwindow/detailsbox.h"
+
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QQueue>
@@ -41,21 +44,30 @@ QList<QStringList>& Offered()
     return lists;
 }
 
-bool AnsweredInAdvance(
-    MessageBoxes::Kind kind, const QString& title, const QString& text, QMessageBox::StandardButton* answer)
+bool AnsweredInAdvance(MessageBoxes::Kind kind, const QString& title, const QString& text,
+    QMessageBox::StandardButton* answer, const std::function<QString()>& details = {})
 {
     if (Answers().isEmpty())
         return false;
     *answer = Answers().dequeue();
-    ShownBoxes().append({kind, title, text});
+    ShownBoxes().append({kind, title, text, details ? details() : QString()});
     return true;
+}
+
+void Prepare(QMessageBox& box)
+{
+    // Boxes have no parent to take the font from; they speak in the
+    // window's font rather than the application's wider one.
+    box.setFont(DialogFont());
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    box.setWindowModality(Qt::ApplicationModal);
 }
 
 // Without a parent the box is centred on the screen.
 void ShowBox(QMessageBox::Icon icon, const QString& title, const QString& text)
 {
     QMessageBox box(icon, title, text, QMessageBox::Ok);
-    box.setWindowModality(Qt::ApplicationModal);
+    Prepare(box);
     box.exec();
 }
 
@@ -82,6 +94,17 @@ void MessageBoxes::error(const QString& title, const QString& text)
         ShowBox(QMessageBox::Critical, title, text);
 }
 
+void MessageBoxes::information(const QString& title, const QString& text, const std::function<QString()>& details)
+{
+    QMessageBox::StandardButton answer;
+    if (AnsweredInAdvance(Kind::Information, title, text, &answer, details))
+        return;
+    DetailsBox box(title, text, details);
+    box.setFont(DialogFont());
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
 QMessageBox::StandardButton MessageBoxes::confirm(const QString& text)
 {
     const QString title = QStringLiteral("Confirm");
@@ -91,7 +114,7 @@ QMessageBox::StandardButton MessageBoxes::confirm(const QString& text)
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::Cancel);
-    box.setWindowModality(Qt::ApplicationModal);
+    Prepare(box);
     box.move(300, 200);
     const int result = box.exec();
     return result == QMessageBox::Yes || result == QMessageBox::No ? static_cast<QMessageBox::StandardButton>(result)

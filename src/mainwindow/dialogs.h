@@ -6,13 +6,16 @@
 #include <QQueue>
 #include <QString>
 
+#include <functional>
+
 class QWidget;
 
 namespace zestrel {
 
 // Every message box of the program goes through here. Production shows the
-// real box; tests answer in advance with setNextAnswer(), and the box is then
-// recorded instead of shown, so no test ever blocks on a modal box.
+// real box, its text selectable so that a path or an address can be copied;
+// tests answer in advance with setNextAnswer(), and the box is then recorded
+// instead of shown, so no test ever blocks on a modal box.
 class MessageBoxes {
 public:
     enum class Kind { Information, Warning, Error, Question };
@@ -20,6 +23,7 @@ public:
         Kind kind;
         QString title;
         QString text;
+        QString details;
     };
 
     // Plain box: no icon, one OK button, centred on the screen.
@@ -28,6 +32,9 @@ public:
     static void warning(const QString& title, const QString& text);
     // Error icon and one OK button.
     static void error(const QString& title, const QString& text);
+    // The plain box with a "Show Details..." button that shows the text
+    // `details` returns; it is asked for only when the details are shown.
+    static void information(const QString& title, const QString& text, const std::function<QString()>& details);
     // The "Confirm" box with Yes (default), No and Cancel (Escape), placed at
     // screen position 300, 200. Returns the button chosen; closing the box
     // counts as Cancel.

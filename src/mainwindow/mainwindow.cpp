@@ -1,11 +1,11 @@
 #include "mainwindow/mainwindow.h"
 
 #include "about/aboutwindow.h"
-#include "about/website.h"
 #include "help/helpwindow.h"
 #include "mainwindow/controls.h"
 #include "mainwindow/dialogs.h"
 #include "mainwindow/guard.h"
+#include "mainwindow/onlinecommand.h"
 #include "mainwindow/scriptfile.h"
 #include "mainwindow/textrules.h"
 #include "mainwindow/widgets.h"
@@ -15,7 +15,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
-#include <QFileInfo>
 #include <QIcon>
 #include <QLayout>
 #include <QLineEdit>
@@ -109,6 +108,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
 
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     move(141, 53);
+    // What the user types right after start goes into the field list.
+    Memo1->setFocus();
 }
 
 TForm1::~TForm1() = default;
@@ -123,6 +124,9 @@ void TForm1::ConnectHandlers()
         StringGrid1Click();
     });
     connect(ComboBox1, &QComboBox::editTextChanged, this, &TForm1::ComboBox1Change);
+    // Choosing an entry (mouse or Enter) fills the current value cell even
+    // when the text was already the entry's, as after filling another row.
+    connect(ComboBox1, &QComboBox::activated, this, &TForm1::ComboBox1Change);
     connect(CheckBox1, &QCheckBox::clicked, this, &TForm1::CheckBox1Click);
     connect(CheckBox2, &QCheckBox::clicked, this, &TForm1::CheckBox2Click);
     connect(CheckBox3, &QCheckBox::clicked, this, &TForm1::CheckBox3Click);
@@ -325,8 +329,8 @@ void TForm1::Action1Execute()
         if (settings.target == scriptgen::Target::Safe && !SafeSettingsHold(settings))
             return;
         SetBuffer(scriptgen::CompileScript(settings));
-        zestrel::MessageBoxes::information(
-            zestrel::ApplicationTitle(), QStringLiteral("Script Successfully compiled!"));
+        zestrel::MessageBoxes::information(zestrel::ApplicationTitle(), QStringLiteral("Script Successfully compiled!"),
+            [this] { return Memo5->toPlainText(); });
         scriptCompiled_ = true;
     });
 }
@@ -342,12 +346,18 @@ void TForm1::ToolButton3Click()
         const QString chosen = SaveDialog1->execute(this);
         if (chosen.isEmpty())
             return;
-        const QString target = zestrel::ScriptFileName(chosen);
-        const QFileInfo existing(target);
-        if (existing.exists() && !existing.isDir() &&
-            zestrel::MessageBoxes::confirm(QStringLiteral("File already Exists. Overwrite File?")) != QMessageBox::Yes)
-            return;
-        zestrel::WriteScriptFile(target, buffer_);
+        const QString name = zestrel::ScriptFileName(chosen);
+        // Whatever stands at the name is replaced only after a Yes, also when
+        // it appeared while the file was being written.
+        for (;;) {
+            const zestrel::SaveTarget target = zestrel::InspectSaveTarget(name);
+            if (target.exists &&
+                zestrel::MessageBoxes::confirm(QStringLiteral("File already Exists. Overwrite File?")) !=
+                    QMessageBox::Yes)
+                return;
+            if (zestrel::WriteScriptFile(target, buffer_))
+                return;
+        }
     });
 }
 
@@ -423,12 +433,12 @@ void TForm1::HelpContents1Click()
 
 void TForm1::ToolButton6Click()
 {
-    Guard([this] { OpenWebSite(this); });
+    Guard([this] { zestrel::OpenWebSiteOrShowAddress(this); });
 }
 
 void TForm1::VORTEQOnline1Click()
 {
-    Guard([this] { OpenWebSite(this); });
+    Guard([this] { zestrel::OpenWebSiteOrShowAddress(this); });
 }
 
 void TForm1::About1Click()

@@ -1,5 +1,6 @@
 // Construction of the main window's tool bar, menu and five pages: every
 // control with its component name, bounds, default text and focus order.
+#include "mainwindow/checklistbox.h"
 #include "mainwindow/controls.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/textrules.h"
@@ -94,6 +95,9 @@ void TForm1::BuildMenu()
     const auto addMenu = [this](const char* name, const QString& title) {
         auto* menu = new QMenu(title, MainMenu1);
         menu->setObjectName(QString::fromLatin1(name));
+        // A menu opens as a window of its own, which would otherwise take
+        // the application's wider font instead of the window's.
+        menu->setFont(font());
         MainMenu1->addMenu(menu);
         return menu;
     };
@@ -202,7 +206,7 @@ void TForm1::BuildEmailVariablesPage()
 
     auto* GroupBox4 =
         AddGroupBox(TabSheet2, "GroupBox4", {8, 168, 497, 129}, QStringLiteral("Select variables to email"));
-    CheckListBox1 = Place(new QListView(GroupBox4), "CheckListBox1", {8, 24, 401, 97});
+    CheckListBox1 = Place(new zestrel::CheckListBox(GroupBox4), "CheckListBox1", {8, 24, 401, 97});
     CheckListBox1->setModel(checkListModel_);
     CheckListBox1->setUniformItemSizes(true);
     CheckListBox1->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -1,5 +1,6 @@
 #include "mainwindow/widgets.h"
 
+#include "mainwindow/checklistbox.h"
 #include "mainwindow/textrules.h"
 
 #include <QApplication>
@@ -83,7 +84,7 @@ QVariant CheckListModel::data(const QModelIndex& index, int role) const
     case Qt::CheckStateRole:
         return isChecked(index.row()) ? Qt::Checked : Qt::Unchecked;
     case Qt::SizeHintRole:
-        return QSize(-1, 13);
+        return QSize(-1, kCheckListRowHeight);
     default:
         return {};
     }

@@ -5,6 +5,7 @@
 
 #include "about/website.h"
 #include "formdriver.h"
+#include "help/helpwindow.h"
 #include "mainwindow/textrules.h"
 #include "mainwindow/widgets.h"
 #include "scriptgen/compiler.h"
@@ -12,6 +13,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDialogButtonBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,6 +23,8 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -29,6 +34,7 @@
 #include <QToolBar>
 #include <QUrl>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -77,6 +83,161 @@ void TickSwitch(QObject* form, const char* pageItem, const char* checkBox)
 {
     Trigger(form, pageItem);
     Click(form, checkBox);
+}
+
+// Every box, list and cell of the window with a text of its own, and the
+// lines of the script that must hold it. A list's lines are separated by
+// "\n"; for the check list they are the entries to tick, for the grid the
+// value of each row, an entry of the picker's list where it begins with "$".
+struct Placed {
+    const char* control;
+    const char* text;
+    QStringList lines;
+};
+
+const QString kConnect = "mysql_connect(\"h1\", \"u2\", \"p3\") or die(mysql_error());";
+const QString kMail = "if(mail('r6','s7',\"\\$fb: $fb\\n\",\"From:f8\\r\\nReply-to:f8\"))";
+const QString kInsert =
+    "mysql_query(\"INSERT INTO t9 (c1, c2) VALUES ('$fa', 'v2')\")or die(\"Insert Error: \".mysql_error());";
+const QString kSelectError = "\" ) or die(\"SELECT Error: \".mysql_error());";
+const QString kSelectWhere = "$result = mysql_query( \"SELECT * FROM t11 WHERE w12=$fb" + kSelectError;
+
+const Placed kPlaces[] = {
+    {"Memo1", "fa\nfb", {"$fa = $_POST['fa'];", "$fb = $_POST['fb'];"}},
+    {"Edit1", "h1", {kConnect}},
+    {"Edit2", "u2", {kConnect}},
+    {"Edit3", "p3", {kConnect}},
+    {"Edit4", "d4", {"mysql_select_db(\"d4\") or die(mysql_error());"}},
+    {"Edit6", "r6", {kMail}},
+    {"Edit7", "s7", {kMail}},
+    {"Edit8", "f8", {kMail}},
+    {"CheckListBox1", "$fb", {kMail}},
+    {"LabeledEdit1", "ok.html", {"echo \"<HTML><META HTTP-EQUIV=Refresh CONTENT='0; URL=ok.html'></HEAD></HTML>\";"}},
+    {"LabeledEdit2", "no.html", {"echo \"<HTML><META HTTP-EQUIV=Refresh CONTENT='0; URL=no.html'></HEAD></HTML>\";"}},
+    {"Edit9", "t9", {kInsert}},
+    {"Memo2", "c1\nc2", {kInsert}},
+    {"StringGrid1", "$fa\nv2", {kInsert}},
+    {"Edit10", "t10", {"$result = mysql_query( \"SELECT * FROM t10" + kSelectError}},
+    {"Memo3", "a3", {"$a3 = $row['a3'];", "<td>$a3</td>"}},
+    {"Edit11", "t11", {kSelectWhere}},
+    {"Edit12", "w12", {kSelectWhere}},
+    {"ComboBox2", "$fb", {kSelectWhere}},
+    {"Memo4", "a4", {"$a4 = $row['a4'];", "<td>$a4</td>"}},
+    {"Edit13", "t13", {"$create_query = \"CREATE TABLE t13 ("}},
+    {"Memo6", "n6", {"n6 VARCHAR(225),"}},
+    {"Edit14", "t14", {"$drop_query = \"DROP TABLE t14\";"}},
+};
+
+// Whether the screen shows what the widget would paint now, that is, it was
+// repainted after every change.
+bool ScreenIsUpToDate(QWidget* widget)
+{
+    QCoreApplication::processEvents();
+    QWidget* window = widget->window();
+    const qreal ratio = window->devicePixelRatio();
+    const QImage screen = window->screen()
+                              ->grabWindow(window->winId())
+                              .toImage()
+                              .copy(QRect(widget->mapTo(window, QPoint(0, 0)) * ratio, widget->size() * ratio));
+    return screen.convertToFormat(QImage::Format_RGB32) ==
+        widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// Ticks every switch and puts each text of kPlaces into its control, as a
+// person types, picks and ticks.
+void FillEveryControl(QObject* form)
+{
+    const char* const switches[][2] = {{"ScriptSetup1", "CheckBox1"}, {"EmailVariables1", "CheckBox2"},
+        {"DatabaseRecords1", "CheckBox3"}, {"ViewDatabaseRecords1", "CheckBox4"}, {"ViewDatabaseRecords1", "CheckBox5"},
+        {"AlterDatabaseRecords1", "CheckBox6"}, {"AlterDatabaseRecords1", "CheckBox7"}};
+    for (const auto& [page, checkBox] : switches)
+        TickSwitch(form, page, checkBox);
+    auto* picker = Child<QComboBox>(form, "ComboBox1");
+    for (const Placed& place : kPlaces) {
+        QWidget* control = Child<QWidget>(form, place.control);
+        control->window()->findChild<QTabWidget*>()->setCurrentWidget(control->parentWidget()->parentWidget());
+        const QStringList lines = QString(place.text).split('\n');
+        if (auto* list = qobject_cast<QListView*>(control)) {
+            for (const QString& entry : lines) {
+                ClickItem(list, static_cast<int>(ListEntries(list).indexOf(entry)));
+                QTest::keyClick(list, Qt::Key_Space);
+            }
+        } else if (auto* grid = qobject_cast<QTableView*>(control)) {
+            for (int row = 1; row <= lines.size(); ++row) {
+                ClickItem(grid, row, 1);
+                // The click is painted before the value is typed, as on screen.
+                QCoreApplication::processEvents();
+                QTest::keySequence(picker, QKeySequence::SelectAll);
+                if (!lines[row - 1].startsWith('$') || !ChooseEntry(picker, lines[row - 1]))
+                    QTest::keyClicks(picker, lines[row - 1]);
+            }
+            // The picked values are shown, not only stored.
+            QVERIFY(ScreenIsUpToDate(grid->viewport()));
+        } else if (auto* combo = qobject_cast<QComboBox*>(control)) {
+            QVERIFY(ChooseEntry(combo, place.text));
+        } else {
+            SelectAllAndDelete(control);
+            TypeLines(control, lines);
+        }
+    }
+}
+
+// What a control shows, in one text: its text, the entries of its list,
+// ticks, the rows of the grid, "(disabled)" when greyed.
+QString Contents(QObject* form, const char* name)
+{
+    QWidget* control = Child<QWidget>(form, name);
+    QString shown;
+    if (auto* check = qobject_cast<QCheckBox*>(control)) {
+        shown = check->isChecked() ? "ticked" : "unticked";
+    } else if (auto* pages = qobject_cast<QTabWidget*>(control)) {
+        shown = pages->currentWidget()->objectName();
+    } else if (auto* grid = qobject_cast<QTableView*>(control)) {
+        QStringList rows;
+        for (int row = 0; row < grid->model()->rowCount(); ++row)
+            rows.append(Cell(form, row, 0) + "|" + Cell(form, row, 1));
+        shown = rows.join(';');
+    } else if (auto* list = qobject_cast<QListView*>(control)) {
+        QStringList entries;
+        for (int row = 0; row < list->model()->rowCount(); ++row) {
+            const QModelIndex entry = list->model()->index(row, 0);
+            entries.append((entry.data(Qt::CheckStateRole).value<Qt::CheckState>() == Qt::Checked ? "+" : "") +
+                entry.data().toString());
+        }
+        shown = "[" + entries.join(',') + "]";
+    } else if (auto* combo = qobject_cast<QComboBox*>(control)) {
+        shown = combo->currentText() + "[" + ComboEntries(combo).join(',') + "]";
+    } else {
+        shown = Text(form, name);
+    }
+    return control->isEnabled() ? shown : shown + " (disabled)";
+}
+
+// The lines of the listing <pre id="id"> of the help page the program shows.
+scriptgen::Lines HelpListing(const QString& id)
+{
+    QFile file(BuiltInHelpPage().toString().replace("qrc:", ":"));
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("no built-in help page");
+    const QString page = QString::fromUtf8(file.readAll());
+    const QString opening = QString("<pre id=\"%1\">").arg(id);
+    const qsizetype start = page.indexOf(opening);
+    if (start < 0)
+        qFatal("no listing %s in the help page", qPrintable(id));
+    QString text = page.mid(start + opening.size(), page.indexOf("</pre>", start) - start - opening.size());
+    text.replace("&lt;", "<").replace("&gt;", ">").replace("&quot;", "\"").replace("&amp;", "&");
+    scriptgen::Lines lines;
+    for (const QString& line : text.split('\n'))
+        lines.push_back(line.toStdString());
+    return lines;
+}
+
+// Selects a box's text and types over it.
+void TypeOver(QObject* form, const char* name, const QString& text)
+{
+    auto* box = Child<QWidget>(form, name);
+    QTest::keySequence(box, QKeySequence::SelectAll);
+    QTest::keyClicks(box, text);
 }
 
 } // namespace
@@ -128,6 +289,10 @@ void MainWindowTest::defaultStateAfterStart()
     QCOMPARE(Child<QListView>(form.get(), "CheckListBox1")->model()->rowCount(), 0);
     QCOMPARE(Child<QComboBox>(form.get(), "ComboBox1")->count(), 0);
     QCOMPARE(Child<QComboBox>(form.get(), "ComboBox2")->count(), 0);
+
+    // Typing before any click goes into the field list.
+    QTest::keyClicks(nullptr, "name");
+    QCOMPARE(Text(form.get(), "Memo1"), QString("name"));
 }
 
 void MainWindowTest::defaultTexts_data()
@@ -275,6 +440,12 @@ void MainWindowTest::captionsFitTheirBounds()
     }
     const QTabBar* tabs = Child<QTabWidget>(form.get(), "PageControl1")->tabBar();
     QVERIFY(tabs->tabRect(tabs->count() - 1).right() < tabs->width());
+    // The mail list's check boxes fit its 13-pixel rows, a pixel to spare
+    // above and below, so that neighbouring boxes do not run together.
+    TypeLines(Child<QWidget>(form.get(), "Memo1"), {"name"});
+    const auto* list = Child<QListView>(form.get(), "CheckListBox1");
+    QCOMPARE(list->visualRect(list->model()->index(0, 0)).height(), 13);
+    QVERIFY(list->style()->pixelMetric(QStyle::PM_IndicatorHeight, nullptr, list) <= 13 - 2);
     QCOMPARE(tabs->tabText(0), QString("Script Setup"));
     QCOMPARE(tabs->tabText(4), QString("Alter Database Tables"));
 }
@@ -292,6 +463,8 @@ void MainWindowTest::fontAndColours()
     QCOMPARE(
         Child<QLabel>(form.get(), "Label2")->text(), QString("<input name=\"FIELD_NAME\" type=\"text\" value=\"\">"));
     QCOMPARE(Child<QLabel>(form.get(), "Label10")->text(), QString(" Subject:"));
+    for (const QAction* menu : form->menuBar()->actions())
+        QCOMPARE(menu->menu()->font(), form->font());
 }
 
 void MainWindowTest::toolBar()
@@ -421,26 +594,46 @@ void MainWindowTest::realMessageBoxAndFirstActivationOnce()
     TickSwitch(form.get(), "ScriptSetup1", "CheckBox1");
     QVERIFY(Enabled(form.get(), "Edit1"));
 
-    QString title, text;
-    int buttons = 0;
-    QMessageBox::Icon icon = QMessageBox::Critical;
+    TypeLines(Child<QWidget>(form.get(), "Memo1"), {"name", "email"});
+    QString title, text, details, copied;
+    QStringList buttons;
+    bool pictures = true;
+    bool selectable = false;
+    QFont font;
     OnNextModal([&](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        if (!box) {
-            modal->close();
-            return;
-        }
-        title = box->windowTitle();
-        text = box->text();
-        icon = box->icon();
-        buttons = static_cast<int>(box->buttons().size());
-        QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+        title = modal->windowTitle();
+        text = Child<QLabel>(modal, "Text")->text();
+        font = modal->font();
+        pictures = false;
+        for (const QLabel* label : modal->findChildren<QLabel*>())
+            pictures = pictures || !label->pixmap().isNull();
+        auto* buttonBox = modal->findChild<QDialogButtonBox*>();
+        for (const QAbstractButton* button : buttonBox->buttons())
+            buttons.append(StripAccelerator(button->text()));
+        QTest::mouseClick(Child<QPushButton>(modal, "DetailsButton"), Qt::LeftButton);
+        auto* view = Child<QPlainTextEdit>(modal, "Details");
+        details = view->isVisible() ? view->toPlainText() : QString();
+        selectable = view->isReadOnly() && (view->textInteractionFlags() & Qt::TextSelectableByKeyboard);
+        QTest::keySequence(view, QKeySequence::SelectAll);
+        QTest::keySequence(view, QKeySequence::Copy);
+        copied = QApplication::clipboard()->text();
+        QTest::mouseClick(buttonBox->button(QDialogButtonBox::Ok), Qt::LeftButton);
     });
     QTest::mouseClick(Child<QToolButton>(form.get(), "ToolButton2"), Qt::LeftButton);
     QCOMPARE(text, QString("Script Successfully compiled!"));
     QCOMPARE(title, zestrel::ApplicationTitle());
-    QCOMPARE(icon, QMessageBox::NoIcon);
-    QCOMPARE(buttons, 1);
+    QVERIFY(!pictures);
+    QCOMPARE(buttons, QStringList({"OK", "Show Details..."}));
+    QCOMPARE(font, form->font());
+    // The details show the compiled script, read-only, to select and copy.
+    QString script;
+    for (const std::string& line : form->ScriptBuffer())
+        script += QString::fromStdString(line) + '\n';
+    script.chop(1);
+    QVERIFY(script.contains("$email = $_POST['email'];"));
+    QCOMPARE(details, script);
+    QVERIFY(selectable);
+    QCOMPARE(copied, script);
     QVERIFY(form->ScriptCompiled());
 
     // Focus leaves for another window and comes back: the first-activation
@@ -582,6 +775,53 @@ void MainWindowTest::pickerFillsValueCells()
     QTest::keyClick(grid, Qt::Key_Left);
     QVERIFY(!picker->isEnabled());
     QCOMPARE(Cell(form.get(), 1, 1), QString());
+}
+
+void MainWindowTest::choosingFromTheList_data()
+{
+    QTest::addColumn<QString>("before"); // the picker's text for row 1: an entry chosen or a text typed
+    QTest::addColumn<int>("downs"); // presses of Down before Enter; -1: click $email with the mouse
+    QTest::addColumn<QString>("row2");
+    QTest::newRow("default text: the first Down picks the first entry") << "" << 1 << "$name";
+    QTest::newRow("typed text: the first Down picks the first entry") << "typed" << 1 << "$name";
+    QTest::newRow("the list opens on the entry shown") << "$name" << 1 << "$email";
+    QTest::newRow("the entry already shown, by Enter") << "$email" << 0 << "$email";
+    QTest::newRow("the entry already shown, by mouse") << "$email" << -1 << "$email";
+}
+
+void MainWindowTest::choosingFromTheList()
+{
+    QFETCH(QString, before);
+    QFETCH(int, downs);
+    QFETCH(QString, row2);
+    const auto form = StartForm();
+    TypeLines(Child<QWidget>(form.get(), "Memo1"), {"name", "email"});
+    TickSwitch(form.get(), "DatabaseRecords1", "CheckBox3");
+    TypeLines(Child<QWidget>(form.get(), "Memo2"), {"a", "b"});
+    auto* grid = Child<QTableView>(form.get(), "StringGrid1");
+    auto* picker = Child<QComboBox>(form.get(), "ComboBox1");
+    ClickItem(grid, 1, 1);
+    if (before.startsWith('$')) {
+        QVERIFY(ChooseEntry(picker, before));
+    } else if (!before.isEmpty()) {
+        QTest::keySequence(picker, QKeySequence::SelectAll);
+        QTest::keyClicks(picker, before);
+    }
+    const QString row1 = Cell(form.get(), 1, 1);
+
+    ClickItem(grid, 2, 1);
+    QTest::keyClick(picker, Qt::Key_Down, Qt::AltModifier);
+    QAbstractItemView* list = picker->view();
+    QTRY_VERIFY(list->isVisible());
+    if (downs < 0)
+        ClickItem(list, picker->findText("$email"));
+    for (int i = 0; i < downs; ++i)
+        QTest::keyClick(list, Qt::Key_Down);
+    if (downs >= 0)
+        QTest::keyClick(list, Qt::Key_Return);
+    QTRY_VERIFY(!list->isVisible());
+    QCOMPARE(Cell(form.get(), 2, 1), row2);
+    QCOMPARE(Cell(form.get(), 1, 1), row1);
 }
 
 void MainWindowTest::freshlyTickedPickerWritesRowOne()
@@ -801,6 +1041,29 @@ void MainWindowTest::newScriptKeepsValuesAndSwitches()
     QCOMPARE(Cell(form.get(), 2, 1), QString("$2"));
 }
 
+void MainWindowTest::newScriptEmptiesEveryControl()
+{
+    const auto form = StartForm();
+    FillEveryControl(form.get());
+    Compile(form.get());
+    Trigger(form.get(), "AlterDatabaseRecords1");
+    Trigger(form.get(), "NewScript1");
+    // Every control after New Script: the boxes and lists are empty, the
+    // table-field list holds one empty line; the result pages, the switches,
+    // the values of the grid and every enabled state stay.
+    const char* const after[][2] = {{"Memo1", ""}, {"Edit1", ""}, {"Edit2", ""}, {"Edit3", ""}, {"Edit4", ""},
+        {"CheckBox1", "ticked"}, {"CheckBox2", "ticked"}, {"Edit6", ""}, {"Edit7", ""}, {"Edit8", ""},
+        {"CheckListBox1", "[]"}, {"LabeledEdit1", "ok.html"}, {"LabeledEdit2", "no.html"}, {"CheckBox3", "ticked"},
+        {"Edit9", ""}, {"Memo2", "\n"}, {"StringGrid1", "Field|Variable / Value;|$fa"}, {"ComboBox1", "[]"},
+        {"CheckBox4", "ticked"}, {"Edit10", ""}, {"Memo3", ""}, {"CheckBox5", "ticked"}, {"Edit11", ""}, {"Edit12", ""},
+        {"ComboBox2", "[]"}, {"Memo4", ""}, {"CheckBox6", "ticked"}, {"Edit13", ""}, {"Memo6", ""},
+        {"CheckBox7", "ticked"}, {"Edit14", ""}, {"Memo5", ""}, {"PageControl1", "TabSheet1"}};
+    for (const auto& [name, contents] : after)
+        QCOMPARE(Contents(form.get(), name), QString(contents));
+    QCOMPARE(form->Grid().fixedRowCount(), 1);
+    QVERIFY(form->ScriptBuffer().empty());
+}
+
 void MainWindowTest::pageItems_data()
 {
     QTest::addColumn<QString>("item");
@@ -889,18 +1152,36 @@ void MainWindowTest::helpAndAboutOpenModally()
     QVERIFY(Enabled(form.get(), "Edit1"));
 }
 
+void MainWindowTest::onlineOpensTheWebSite_data()
+{
+    QTest::addColumn<bool>("browser");
+    QTest::newRow("a browser takes the address") << true;
+    QTest::newRow("no browser: the address is shown") << false;
+}
+
 void MainWindowTest::onlineOpensTheWebSite()
 {
+    QFETCH(bool, browser);
     const auto form = StartForm();
     QList<QUrl> opened;
-    const UrlOpener previous = SetUrlOpener([&opened](const QUrl& url) {
+    const UrlOpener previous = SetUrlOpener([&opened, browser](const QUrl& url) {
         opened.append(url);
-        return true;
+        return browser;
     });
+    if (!browser) {
+        zestrel::MessageBoxes::setNextAnswer(QMessageBox::Ok);
+        zestrel::MessageBoxes::setNextAnswer(QMessageBox::Ok);
+    }
     QTest::mouseClick(Child<QToolButton>(form.get(), "ToolButton6"), Qt::LeftButton);
     Trigger(form.get(), "VORTEQOnline1");
     SetUrlOpener(previous);
     QCOMPARE(opened, QList<QUrl>({QUrl(WebSiteAddress()), QUrl(WebSiteAddress())}));
+    const QList<zestrel::MessageBoxes::Shown> shown = zestrel::MessageBoxes::takeShown();
+    QCOMPARE(shown.size(), browser ? 0 : 2);
+    for (const zestrel::MessageBoxes::Shown& box : shown) {
+        QCOMPARE(box.kind, zestrel::MessageBoxes::Kind::Warning);
+        QVERIFY2(box.text.endsWith("\n" + WebSiteAddress()), qPrintable(box.text));
+    }
 }
 
 void MainWindowTest::compileDefaultWindow()
@@ -912,6 +1193,7 @@ void MainWindowTest::compileDefaultWindow()
     QCOMPARE(shown[0].kind, zestrel::MessageBoxes::Kind::Information);
     QCOMPARE(shown[0].title, zestrel::ApplicationTitle());
     QCOMPARE(shown[0].text, QString("Script Successfully compiled!"));
+    QCOMPARE(shown[0].details, QString("<?php\n\n\n\n?>"));
     QVERIFY(form->ScriptCompiled());
     QCOMPARE(form->ScriptBuffer(), scriptgen::Lines({"<?php", "", "", "", "?>"}));
     QCOMPARE(Text(form.get(), "Memo5"), QString("<?php\n\n\n\n?>"));
@@ -930,24 +1212,85 @@ void MainWindowTest::compileTypedFieldList()
     QCOMPARE(form->ScriptBuffer(), expected);
 }
 
-void MainWindowTest::compileReadsTheControls()
+void MainWindowTest::compileReadsEveryControl()
 {
     const auto form = StartForm();
-    TypeLines(Child<QWidget>(form.get(), "Memo1"), {"id"});
-    TickSwitch(form.get(), "ScriptSetup1", "CheckBox1");
-    QTest::keyClicks(Child<QWidget>(form.get(), "Edit4"), "shop");
-    TickSwitch(form.get(), "DatabaseRecords1", "CheckBox3");
-    QTest::keyClicks(Child<QWidget>(form.get(), "Edit9"), "people");
-    TypeLines(Child<QWidget>(form.get(), "Memo2"), {"id", "name"});
-    ClickItem(Child<QTableView>(form.get(), "StringGrid1"), 1, 1);
-    QVERIFY(ChooseEntry(Child<QComboBox>(form.get(), "ComboBox1"), "$id"));
+    // The table names every box, list and cell of the window but the hidden
+    // buffer and the value picker, whose text reaches the script through the
+    // grid's cells.
+    QStringList controls;
+    for (const QWidget* widget : form->findChildren<QWidget*>()) {
+        const bool holdsText = qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QPlainTextEdit*>(widget) ||
+            qobject_cast<const QComboBox*>(widget) || qobject_cast<const QAbstractItemView*>(widget);
+        const QString name = widget->objectName();
+        if (holdsText && !name.isEmpty() && !name.startsWith("qt_") && name != "Memo5" && name != "ComboBox1")
+            controls.append(name);
+    }
+    QStringList placed;
+    for (const Placed& place : kPlaces)
+        placed.append(place.control);
+    controls.sort();
+    placed.sort();
+    QCOMPARE(controls, placed);
+
+    FillEveryControl(form.get());
     Compile(form.get());
-    const scriptgen::Lines expected{"<?php", "", "$id = $_POST['id'];", "",
-        "mysql_connect(\"localhost\", \"\", \"\") or die(mysql_error());",
-        "mysql_select_db(\"shop\") or die(mysql_error());", " ",
-        "mysql_query(\"INSERT INTO people (id, name) VALUES ('$id')\")or die(\"Insert Error: \".mysql_error());", " ",
-        "", "?>"};
-    QCOMPARE(form->ScriptBuffer(), expected);
+    const scriptgen::Lines& script = form->ScriptBuffer();
+    for (const Placed& place : kPlaces) {
+        for (const QString& line : place.lines)
+            QVERIFY2(std::find(script.begin(), script.end(), line.toStdString()) != script.end(),
+                qPrintable(QString("%1: %2").arg(place.control, line)));
+    }
+}
+
+void MainWindowTest::helpRecipesGiveTheirScripts()
+{
+    // The worked example of the help page, step by step.
+    const char* const connection[][2] = {
+        {"Edit1", "localhost"}, {"Edit2", "webuser"}, {"Edit3", "secret"}, {"Edit4", "shop"}};
+    const auto form = StartForm();
+    TypeLines(QApplication::focusWidget(), {"name", "email", "comments"});
+    Click(form.get(), "CheckBox1");
+    for (const auto& [box, text] : connection)
+        TypeOver(form.get(), box, text);
+
+    TickSwitch(form.get(), "EmailVariables1", "CheckBox2");
+    TypeOver(form.get(), "Edit6", "you@example.com");
+    TypeOver(form.get(), "Edit7", "Feedback");
+    TypeOver(form.get(), "Edit8", "$email");
+    auto* variables = Child<QListView>(form.get(), "CheckListBox1");
+    for (int row = 0; row < 3; ++row) {
+        ClickItem(variables, row);
+        QTest::keyClick(variables, Qt::Key_Space);
+    }
+    TypeOver(form.get(), "LabeledEdit1", "thanks.html");
+    TypeOver(form.get(), "LabeledEdit2", "sorry.html");
+
+    TickSwitch(form.get(), "DatabaseRecords1", "CheckBox3");
+    TypeOver(form.get(), "Edit9", "feedback");
+    TypeLines(Child<QWidget>(form.get(), "Memo2"), {"name", "email", "comments"});
+    auto* grid = Child<QTableView>(form.get(), "StringGrid1");
+    auto* picker = Child<QComboBox>(form.get(), "ComboBox1");
+    const QStringList values{"$name", "$email", "$comments"};
+    for (int row = 1; row <= 3; ++row) {
+        ClickItem(grid, row, 1);
+        QVERIFY(ChooseEntry(picker, values[row - 1]));
+    }
+    Compile(form.get());
+    QCOMPARE(form->ScriptBuffer(), HelpListing("feedback-php"));
+
+    // The second script, which makes the table.
+    Trigger(form.get(), "NewScript1");
+    TickSwitch(form.get(), "EmailVariables1", "CheckBox2");
+    TickSwitch(form.get(), "DatabaseRecords1", "CheckBox3");
+    Trigger(form.get(), "ScriptSetup1");
+    for (const auto& [box, text] : connection)
+        TypeOver(form.get(), box, text);
+    TickSwitch(form.get(), "AlterDatabaseRecords1", "CheckBox6");
+    TypeOver(form.get(), "Edit13", "feedback");
+    TypeLines(Child<QWidget>(form.get(), "Memo6"), {"name", "email", "comments"});
+    Compile(form.get());
+    QCOMPARE(form->ScriptBuffer(), HelpListing("maketable-php"));
 }
 
 void MainWindowTest::longWrappedFieldNameStaysOneVariable()

@@ -33,6 +33,8 @@ private slots:
 
     void gridRowsFollowTableFields();
     void pickerFillsValueCells();
+    void choosingFromTheList_data();
+    void choosingFromTheList();
     void freshlyTickedPickerWritesRowOne();
     void renamedFieldKeepsItsValue();
     void hiddenRowComesBackWithItsValue();
@@ -45,16 +47,19 @@ private slots:
 
     void newScriptOnFreshWindow();
     void newScriptKeepsValuesAndSwitches();
+    void newScriptEmptiesEveryControl();
     void pageItems_data();
     void pageItems();
     void exitClosesWindow();
     void helpAndAboutOpenModally_data();
     void helpAndAboutOpenModally();
+    void onlineOpensTheWebSite_data();
     void onlineOpensTheWebSite();
 
     void compileDefaultWindow();
     void compileTypedFieldList();
-    void compileReadsTheControls();
+    void compileReadsEveryControl();
+    void helpRecipesGiveTheirScripts();
     void longWrappedFieldNameStaysOneVariable();
     void pastedLineBreakBecomesSpace_data();
     void pastedLineBreakBecomesSpace();

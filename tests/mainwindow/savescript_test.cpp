@@ -8,6 +8,7 @@
 #include "mainwindow/textrules.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
@@ -17,6 +18,9 @@
 #include <csignal>
 #include <cstring>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 namespace {
 
@@ -56,6 +60,48 @@ std::unique_ptr<TForm1> CompiledForm(const QStringList& fields = {"name", "email
     Compile(form.get());
     zestrel::MessageBoxes::takeShown();
     return form;
+}
+
+// Puts `what` at `path`: "file" (the old content, mode 0640), "folder",
+// "fifo", "device", or "-> target" for a symbolic link. False when this
+// system does not let the test make it (a device node without the right).
+bool Make(const QString& path, const QString& what)
+{
+    const QByteArray native = QFile::encodeName(path);
+    if (what.startsWith("-> "))
+        return symlink(QFile::encodeName(what.mid(3)).constData(), native.constData()) == 0;
+    if (what == "file") {
+        WriteFile(path, kOldContent);
+        return chmod(native.constData(), 0640) == 0;
+    }
+    if (what == "folder")
+        return mkdir(native.constData(), 0755) == 0;
+    if (what == "fifo")
+        return mkfifo(native.constData(), 0644) == 0;
+    if (what == "device")
+        return mknod(native.constData(), S_IFCHR | 0600, makedev(1, 3)) == 0;
+    qFatal("unknown entry %s", qPrintable(what));
+}
+
+// Every entry below a folder with its kind, links not followed: what a save
+// left behind, temporary files included.
+QStringList Listing(const QString& folder)
+{
+    QStringList entries;
+    QDirIterator it(
+        folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        struct stat status {};
+        lstat(QFile::encodeName(path).constData(), &status);
+        const char kind = S_ISLNK(status.st_mode) ? 'l'
+            : S_ISREG(status.st_mode)             ? 'f'
+            : S_ISDIR(status.st_mode)             ? 'd'
+                                                  : 's';
+        entries.append(QString("%1 %2").arg(kind).arg(QDir(folder).relativeFilePath(path)));
+    }
+    entries.sort();
+    return entries;
 }
 
 // Limits the size of files this process may write, so that even root meets
@@ -244,6 +290,8 @@ void SaveScriptTest::realConfirmationBox()
     QPoint position;
     QString title, text;
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+    bool selectable = false;
+    QFont font;
     OnNextModal([&](QWidget* modal) {
         auto* box = qobject_cast<QMessageBox*>(modal);
         if (!box) {
@@ -254,6 +302,8 @@ void SaveScriptTest::realConfirmationBox()
         title = box->windowTitle();
         text = box->text();
         defaultButton = box->standardButton(box->defaultButton());
+        selectable = box->textInteractionFlags() & Qt::TextSelectableByMouse;
+        font = box->font();
         QTest::keyClick(box, Qt::Key_Escape);
     });
     zestrel::SaveDialog::setNextFileName(target);
@@ -262,6 +312,8 @@ void SaveScriptTest::realConfirmationBox()
     QCOMPARE(title, QString("Confirm"));
     QCOMPARE(text, QString("File already Exists. Overwrite File?"));
     QCOMPARE(defaultButton, QMessageBox::Yes);
+    QVERIFY(selectable);
+    QCOMPARE(font, form->font());
     // Escape is Cancel: the file stays as it was.
     QCOMPARE(ReadAll(target), kOldContent);
 }
@@ -324,9 +376,159 @@ void SaveScriptTest::failedWriteLeavesTheOldFileIntact()
     QCOMPARE(shown[1].text,
         QString("Cannot save the script to \"%1\": %2").arg(QDir::toNativeSeparators(target), strerror(EFBIG)));
     QCOMPARE(ReadAll(target), kOldContent);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"contact.php"});
+    QCOMPARE(Listing(dir.path()), QStringList{"f contact.php"});
     QVERIFY(form->ScriptCompiled());
     QCOMPARE(form->ScriptBuffer(), buffer);
+}
+
+void SaveScriptTest::whatStandsAtTheName_data()
+{
+    QTest::addColumn<QString>("what"); // what stands at contact.php, as Make() takes it
+    QTest::addColumn<int>("answer"); // 0: not asked
+    QTest::addColumn<QString>("written"); // the file that gets the script; empty: none
+    QTest::addColumn<QString>("refusal"); // the reason an error gives; empty: no error
+    const int yes = QMessageBox::Yes;
+    const int no = QMessageBox::No;
+    QTest::newRow("regular file, Yes") << "file" << yes << "contact.php"
+                                       << "";
+    QTest::newRow("link to a file, Yes") << "-> other/real.php" << yes << "other/real.php"
+                                         << "";
+    QTest::newRow("link to a file, No") << "-> other/real.php" << no << ""
+                                        << "";
+    QTest::newRow("link to a link to a file, Yes") << "-> real.php" << yes << "other/real.php"
+                                                   << "";
+    QTest::newRow("dangling link") << "-> other/missing.php" << 0 << ""
+                                   << "it is a symbolic link to \"other/missing.php\", which does not exist";
+    QTest::newRow("loop of links") << "-> loop.php" << 0 << ""
+                                   << "it is a symbolic link that leads round in a loop";
+    QTest::newRow("link to a folder") << "-> other" << 0 << ""
+                                      << "it is a symbolic link to a folder, not to a regular file";
+    QTest::newRow("link to a FIFO") << "-> other/pipe" << 0 << ""
+                                    << "it is a symbolic link to a FIFO (named pipe), not to a regular file";
+    QTest::newRow("link to a device") << "-> /dev/null" << 0 << ""
+                                      << "it is a symbolic link to a device, not to a regular file";
+    QTest::newRow("folder") << "folder" << 0 << ""
+                            << "it is a folder, not a regular file";
+    QTest::newRow("FIFO") << "fifo" << 0 << ""
+                          << "it is a FIFO (named pipe), not a regular file";
+    QTest::newRow("device") << "device" << 0 << ""
+                            << "it is a device, not a regular file";
+}
+
+void SaveScriptTest::whatStandsAtTheName()
+{
+    QFETCH(QString, what);
+    QFETCH(int, answer);
+    QFETCH(QString, written);
+    QFETCH(QString, refusal);
+    QTemporaryDir tmp;
+    const QDir dir(tmp.path());
+    QVERIFY(Make(dir.filePath("other"), "folder"));
+    QVERIFY(Make(dir.filePath("other/real.php"), "file"));
+    QVERIFY(Make(dir.filePath("other/pipe"), "fifo"));
+    QVERIFY(Make(dir.filePath("real.php"), "-> other/real.php"));
+    QVERIFY(Make(dir.filePath("loop.php"), "-> contact.php"));
+    if (!Make(dir.filePath("contact.php"), what))
+        QSKIP("this system does not let the test make it");
+    const QStringList before = Listing(dir.path());
+    const auto form = CompiledForm();
+
+    zestrel::SaveDialog::setNextFileName(dir.filePath("contact.php"));
+    if (answer != 0)
+        zestrel::MessageBoxes::setNextAnswer(static_cast<QMessageBox::StandardButton>(answer));
+    if (!refusal.isEmpty())
+        zestrel::MessageBoxes::setNextAnswer(QMessageBox::Ok);
+    ClickSave(form.get());
+
+    const auto shown = zestrel::MessageBoxes::takeShown();
+    QCOMPARE(shown.size(), (answer != 0) + !refusal.isEmpty());
+    if (answer != 0)
+        QCOMPARE(shown.first().kind, zestrel::MessageBoxes::Kind::Question);
+    if (!refusal.isEmpty()) {
+        QCOMPARE(shown.last().kind, zestrel::MessageBoxes::Kind::Error);
+        QCOMPARE(shown.last().text,
+            QString("Cannot save the script to \"%1\": %2")
+                .arg(QDir::toNativeSeparators(dir.filePath("contact.php")), refusal));
+    }
+    // Nothing was added, removed or turned into another kind: links stay
+    // links, and no temporary file is left.
+    QCOMPARE(Listing(dir.path()), before);
+    for (const QString& file : {QString("contact.php"), QString("other/real.php")}) {
+        if (!QFileInfo(dir.filePath(file)).isSymLink() && QFileInfo(dir.filePath(file)).isFile()) {
+            QCOMPARE(ReadAll(dir.filePath(file)), file == written ? ExpectedBytes(form->ScriptBuffer()) : kOldContent);
+            QCOMPARE(QFileInfo(dir.filePath(file)).permissions(),
+                QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup);
+        }
+    }
+}
+
+void SaveScriptTest::nameTakenWhileWriting_data()
+{
+    QTest::addColumn<QString>("what");
+    QTest::newRow("a file") << "file";
+    QTest::newRow("a link to a file") << "-> real.php";
+    QTest::newRow("a dangling link") << "-> missing.php";
+    QTest::newRow("a folder") << "folder";
+}
+
+void SaveScriptTest::nameTakenWhileWriting()
+{
+    QFETCH(QString, what);
+    QTemporaryDir tmp;
+    const QDir dir(tmp.path());
+    QVERIFY(Make(dir.filePath("real.php"), "file"));
+    const QString name = dir.filePath("contact.php");
+    const zestrel::SaveTarget free = zestrel::InspectSaveTarget(name);
+    QVERIFY(!free.exists);
+
+    // The name is taken after it was found free: the new file does not
+    // replace what took it, and the caller is told so that it can ask.
+    QVERIFY(Make(name, what));
+    const QStringList before = Listing(dir.path());
+    QVERIFY(!zestrel::WriteScriptFile(free, {"<?php", "?>"}));
+    QCOMPARE(Listing(dir.path()), before);
+    QCOMPARE(ReadAll(dir.filePath("real.php")), kOldContent);
+    if (what == "file")
+        QCOMPARE(ReadAll(name), kOldContent);
+}
+
+void SaveScriptTest::longNames_data()
+{
+    QTest::addColumn<int>("length"); // bytes of the file's name, ".php" included
+    QTest::addColumn<bool>("existing");
+    QTest::addColumn<QString>("reason"); // empty: saved
+    QTest::newRow("249 bytes over a file") << 249 << true << "";
+    QTest::newRow("255 bytes over a file") << 255 << true << "";
+    QTest::newRow("255 bytes, new") << 255 << false << "";
+    QTest::newRow("256 bytes") << 256 << false << QString::fromLocal8Bit(strerror(ENAMETOOLONG));
+}
+
+void SaveScriptTest::longNames()
+{
+    QFETCH(int, length);
+    QFETCH(bool, existing);
+    QFETCH(QString, reason);
+    QTemporaryDir tmp;
+    const QString name = tmp.filePath(QString(length - 4, 'n') + ".php");
+    if (existing)
+        WriteFile(name, kOldContent);
+    const auto form = CompiledForm();
+    zestrel::SaveDialog::setNextFileName(name);
+    if (existing)
+        zestrel::MessageBoxes::setNextAnswer(QMessageBox::Yes);
+    if (!reason.isEmpty())
+        zestrel::MessageBoxes::setNextAnswer(QMessageBox::Ok);
+    ClickSave(form.get());
+    const auto shown = zestrel::MessageBoxes::takeShown();
+    QCOMPARE(shown.size(), existing + !reason.isEmpty());
+    if (reason.isEmpty()) {
+        QCOMPARE(ReadAll(name), ExpectedBytes(form->ScriptBuffer()));
+        QCOMPARE(Listing(tmp.path()), QStringList{"f " + QFileInfo(name).fileName()});
+    } else {
+        QCOMPARE(shown.last().kind, zestrel::MessageBoxes::Kind::Error);
+        QVERIFY2(shown.last().text.endsWith("\": " + reason), qPrintable(shown.last().text));
+        QVERIFY(Listing(tmp.path()).isEmpty());
+    }
 }
 
 QTEST_MAIN(SaveScriptTest)

@@ -20,4 +20,10 @@ private slots:
     void failedSave_data();
     void failedSave();
     void failedWriteLeavesTheOldFileIntact();
+    void whatStandsAtTheName_data();
+    void whatStandsAtTheName();
+    void nameTakenWhileWriting_data();
+    void nameTakenWhileWriting();
+    void longNames_data();
+    void longNames();
 };
