@@ -36,7 +36,7 @@ protected:
     // Compiles the settings and saves the script as Save Script does.
     std::filesystem::path SaveScript(const scriptgen::ScriptSettings& settings)
     {
-        const auto script = dir_.path() / ("script" + std::to_string(++scripts_) + ".php");
+        auto script = dir_.path() / ("script" + std::to_string(++scripts_) + ".php");
         e2e::WriteScript(script, scriptgen::CompileScript(settings));
         return script;
     }
