@@ -1,6 +1,7 @@
 #include "formreader/encoding.h"
 
 #include "formreader/ascii.h"
+#include "scriptgen/utf8.h"
 
 #include <algorithm>
 #include <array>
@@ -149,43 +150,10 @@ ByteOrderMark ByteOrderMarkOf(std::string_view bytes)
 
 bool IsValidUtf8(std::string_view bytes)
 {
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        const auto lead = static_cast<unsigned char>(bytes[i]);
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t length = 0;
-        char32_t c = 0;
-        char32_t smallest = 0;
-        if (lead >= 0xC2 && lead < 0xE0) {
-            length = 2;
-            c = lead & 0x1F;
-            smallest = 0x80;
-        } else if (lead >= 0xE0 && lead < 0xF0) {
-            length = 3;
-            c = lead & 0x0F;
-            smallest = 0x800;
-        } else if (lead >= 0xF0 && lead < 0xF5) {
-            length = 4;
-            c = lead & 0x07;
-            smallest = 0x10000;
-        } else {
+    char32_t code = 0;
+    for (std::size_t at = 0; at < bytes.size();)
+        if (!scriptgen::ReadUtf8(bytes, at, code))
             return false;
-        }
-        if (i + length > bytes.size())
-            return false;
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(bytes[i + k]);
-            if ((next & 0xC0) != 0x80)
-                return false;
-            c = (c << 6) | (next & 0x3F);
-        }
-        if (c < smallest || c > 0x10FFFF || (c >= 0xD800 && c < 0xE000))
-            return false;
-        i += length;
-    }
     return true;
 }
 

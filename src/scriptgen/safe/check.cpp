@@ -3,6 +3,7 @@
 #include "scriptgen/postedname.h"
 #include "scriptgen/safe/values.h"
 #include "scriptgen/sections/text.h"
+#include "scriptgen/utf8.h"
 
 #include <algorithm>
 #include <cctype>
@@ -31,46 +32,17 @@ struct TextFacts {
 TextFacts Facts(std::string_view text)
 {
     TextFacts facts;
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = 1;
-        char32_t code = lead;
-        if (lead >= 0xf0 && lead <= 0xf4) {
-            length = 4;
-            code = lead & 0x07u;
-        } else if (lead >= 0xe0) {
-            length = 3;
-            code = lead & 0x0fu;
-        } else if (lead >= 0xc2 && lead < 0xe0) {
-            length = 2;
-            code = lead & 0x1fu;
-        } else if (lead >= 0x80) {
-            facts.valid = false;
-            return facts;
-        }
-        if (i + length > text.size()) {
-            facts.valid = false;
-            return facts;
-        }
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xc0u) != 0x80u) {
-                facts.valid = false;
-                return facts;
-            }
-            code = (code << 6) | (next & 0x3fu);
-        }
-        const bool overlong = (length == 3 && code < 0x800) || (length == 4 && code < 0x10000);
-        if (overlong || code > 0x10ffff || (code >= 0xd800 && code <= 0xdfff)) {
+    for (std::size_t at = 0; at < text.size(); ++facts.characters) {
+        const std::size_t start = at;
+        char32_t code = 0;
+        if (!ReadUtf8(text, at, code)) {
             facts.valid = false;
             return facts;
         }
         if (code < 0x20 || code == 0x7f)
             facts.control = true;
         if (code > 0xffff && facts.beyondBmp.empty())
-            facts.beyondBmp = text.substr(i, length);
-        ++facts.characters;
-        i += length;
+            facts.beyondBmp = text.substr(start, at - start);
     }
     return facts;
 }
