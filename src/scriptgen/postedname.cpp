@@ -6,6 +6,11 @@ namespace scriptgen {
 
 std::optional<std::string> PostedKey(std::string_view name)
 {
+    // Most names are filed as they are: no blank, dot, bracket or NUL.
+    if (!name.empty() &&
+        std::none_of(name.begin(), name.end(), [](char c) { return c == ' ' || c == '.' || c == '[' || c == '\0'; }))
+        return std::string(name);
+
     name = name.substr(0, name.find('\0'));
     name.remove_prefix(std::min(name.find_first_not_of(' '), name.size()));
 

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <string_view>
-#include <unordered_map>
+#include <unordered_set>
 
 namespace scriptgen {
 
@@ -198,14 +198,16 @@ private:
         CheckName(Box::Database, "Database Name", s_.database);
     }
 
-    // A box that gives a posted value or a text of its own.
-    void CheckValue(Box box, const std::string& label, std::string_view text)
+    // A box that gives a posted value or a text of its own. Returns whether
+    // the box holds text of its own, which the caller may check further.
+    bool CheckValue(Box box, const std::string& label, std::string_view text)
     {
         const std::string_view missing = safe::MissingField(text, fields_);
         if (!missing.empty())
             Add(box,
                 Shown(missing) + " in " + label +
                     " is not a field of the form: pick one from the list of fields, or correct the name.");
+        return missing.empty() && !safe::ResolveValue(text, fields_).posted;
     }
 
     void CheckMail()
@@ -213,9 +215,7 @@ private:
         if (s_.recipient.empty())
             Add(Box::Recipient,
                 "Recipient's email is empty: type the address that must get the mail, or pick a field of the form.");
-        CheckValue(Box::Recipient, "Recipient's email", s_.recipient);
-        if (!s_.recipient.empty() && !safe::ResolveValue(s_.recipient, fields_).posted &&
-            safe::MissingField(s_.recipient, fields_).empty()) {
+        if (CheckValue(Box::Recipient, "Recipient's email", s_.recipient) && !s_.recipient.empty()) {
             for (const std::string_view address : safe::SplitAddresses(s_.recipient)) {
                 if (!IsAddress(address))
                     Add(Box::Recipient,
@@ -234,10 +234,7 @@ private:
             Add(Box::Subject, "Subject is empty: type the subject of the mail, or pick a field of the form.");
         CheckValue(Box::Subject, "Subject", s_.subject);
 
-        CheckValue(Box::Sender, "From", s_.sender);
-        const safe::Value sender = safe::ResolveValue(s_.sender, fields_);
-        if (!s_.sender.empty() && !sender.posted && safe::MissingField(s_.sender, fields_).empty() &&
-            !IsAddress(s_.sender))
+        if (CheckValue(Box::Sender, "From", s_.sender) && !s_.sender.empty() && !IsAddress(s_.sender))
             Add(Box::Sender,
                 "From " + Shown(s_.sender) +
                     " is not one e-mail address: type the address the mail comes from, such as "
@@ -276,7 +273,7 @@ private:
     void CheckInsert()
     {
         CheckName(Box::InsertTable, "Insert into Table", s_.insertTable);
-        std::unordered_map<std::string, std::size_t> seen;
+        std::unordered_set<std::string> seen;
         std::size_t pairs = 0;
         const std::size_t rows = std::max(s_.insertFields.size(), s_.insertValues.size());
         for (std::size_t i = 0; i < rows; ++i) {
@@ -293,7 +290,7 @@ private:
             }
             const std::string label = "Table Fields, line " + row;
             CheckName(Box::InsertFields, label, field);
-            if (!seen.emplace(FoldCase(field), i).second)
+            if (!seen.insert(FoldCase(field)).second)
                 Add(Box::InsertFields, label + ": " + Shown(field) + " is listed twice.");
             if (value.empty())
                 continue;
@@ -334,7 +331,7 @@ private:
     {
         const std::string label = "Fields (New Database Table)";
         CheckName(Box::CreateTableName, "Table name (New Database Table)", s_.createTableName);
-        std::unordered_map<std::string, std::size_t> seen{{"id", 0}};
+        std::unordered_set<std::string> seen;
         std::size_t columns = 0;
         for (std::size_t i = 0; i < s_.createTableFields.size(); ++i) {
             const std::string& field = s_.createTableFields[i];
@@ -349,7 +346,7 @@ private:
                     where + ": " + Shown(field) +
                         " is the record number the script adds by itself: remove the line, or give the field "
                         "another name.");
-            else if (!seen.emplace(folded, i).second)
+            else if (!seen.insert(folded).second)
                 Add(Box::CreateTableFields, where + ": " + Shown(field) + " is listed twice.");
         }
         if (columns > kMaxTextColumns)

@@ -2,8 +2,6 @@
 #include "scriptgen/safe/php.h"
 #include "scriptgen/safe/sections.h"
 
-#include <algorithm>
-
 namespace scriptgen::safe {
 
 namespace {
@@ -176,12 +174,8 @@ PhpLine& PutValue(PhpLine& line, const Context& context, std::string_view box)
 
 std::string PostedKeyOf(std::string_view field)
 {
-    // Most names are filed as they are: no blank, dot, bracket or NUL.
-    const bool asIs =
-        std::none_of(field.begin(), field.end(), [](char c) { return c == ' ' || c == '.' || c == '[' || c == '\0'; });
-    if (asIs && !field.empty())
-        return std::string(field);
-    return PostedKey(field).value_or(std::string(field));
+    std::optional<std::string> key = PostedKey(field);
+    return key ? std::move(*key) : std::string(field);
 }
 
 void AddHelperFunctions(const Context& context, Lines& out)

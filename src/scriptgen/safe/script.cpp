@@ -15,6 +15,34 @@ constexpr std::string_view kOpening[] = {
     "// a line break, and only a post from a page of this site changes anything.",
 };
 
+// What the page says when the tasks succeeded (without a mail section), and
+// the caption of the button that posts a create- or delete-only script back
+// to itself; each a PHP expression.
+std::vector<std::string> DoneMessages(const Context& context)
+{
+    const ScriptSettings& s = context.settings;
+    std::vector<std::string> messages;
+    if (s.createTable)
+        messages.push_back(text::Concat("'The table ' . ", PhpString(s.createTableName), " . ' is ready.'"));
+    if (s.insertRecord)
+        messages.emplace_back("'Thank you: your form has been received.'");
+    if (s.dropTable)
+        messages.push_back(text::Concat("'The table ' . ", PhpString(s.dropTableName), " . ' has been deleted.'"));
+    return messages;
+}
+
+std::string ConfirmCaption(const Context& context)
+{
+    const ScriptSettings& s = context.settings;
+    std::string caption;
+    if (s.createTable)
+        caption = text::Concat("'Create the table ' . ", PhpString(s.createTableName));
+    if (s.dropTable)
+        caption += text::Concat(
+            caption.empty() ? "'Delete" : " . ' and delete", " the table ' . ", PhpString(s.dropTableName));
+    return caption;
+}
+
 // Where the visitor goes with a mail section: the success page when every
 // task succeeded, otherwise the failure page.
 void AddRedirectOutcome(const ScriptSettings& s, Lines& out)
@@ -93,8 +121,11 @@ void AddChanges(const Context& context, Lines& out)
     if (s.sendMail || s.insertRecord) {
         PhpLine keys("    ");
         keys.Code("if (!zestrel_any_sent([");
-        for (const std::string_view field : context.fields.InOrder())
-            (field == context.fields.InOrder().front() ? keys : keys.Code(", ")).String(PostedKeyOf(field));
+        const char* separator = "";
+        for (const std::string_view field : context.fields.InOrder()) {
+            keys.Code(separator).String(PostedKeyOf(field));
+            separator = ", ";
+        }
         out.push_back(keys.Code("])) {").Take());
         out.emplace_back(
             "        zestrel_log('a post without any of the form\\'s fields: sent by a robot, or larger than "
@@ -179,31 +210,6 @@ std::size_t EstimateLineCount(const ScriptSettings& s)
 }
 
 } // namespace
-
-std::vector<std::string> DoneMessages(const Context& context)
-{
-    const ScriptSettings& s = context.settings;
-    std::vector<std::string> messages;
-    if (s.createTable)
-        messages.push_back(text::Concat("'The table ' . ", PhpString(s.createTableName), " . ' is ready.'"));
-    if (s.insertRecord)
-        messages.emplace_back("'Thank you: your form has been received.'");
-    if (s.dropTable)
-        messages.push_back(text::Concat("'The table ' . ", PhpString(s.dropTableName), " . ' has been deleted.'"));
-    return messages;
-}
-
-std::string ConfirmCaption(const Context& context)
-{
-    const ScriptSettings& s = context.settings;
-    std::string caption;
-    if (s.createTable)
-        caption = text::Concat("'Create the table ' . ", PhpString(s.createTableName));
-    if (s.dropTable)
-        caption += text::Concat(
-            caption.empty() ? "'Delete" : " . ' and delete", " the table ' . ", PhpString(s.dropTableName));
-    return caption;
-}
 
 Lines CompileSafeScript(const ScriptSettings& settings)
 {

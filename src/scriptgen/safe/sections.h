@@ -57,10 +57,4 @@ void AddSafeDropTable(const Context& context, std::string_view indent, Lines& ou
 void AddSafeDisplayAll(const Context& context, std::string_view indent, Lines& out);
 void AddSafeDisplaySpecific(const Context& context, std::string_view indent, Lines& out);
 
-// The messages the page shows when the tasks succeeded (without a mail
-// section), and the caption of the button that posts a create- or drop-only
-// script back to itself; each is a PHP expression.
-std::vector<std::string> DoneMessages(const Context& context);
-std::string ConfirmCaption(const Context& context);
-
 } // namespace scriptgen::safe
