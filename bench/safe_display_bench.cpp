@@ -9,56 +9,12 @@
 #include "scriptgen/compiler.h"
 #include "support.h"
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
-
-struct Measured {
-    double seconds = 0;
-    long peakKiB = 0;
-    int exitCode = -1;
-};
-
-// Runs the command with its output to `output` and its errors to `errors`;
-// wait4 gives the child's own peak memory.
-Measured Measure(const std::vector<std::string>& argv, const std::vector<std::string>& env, const std::string& output,
-    const std::string& errors)
-{
-    std::vector<char*> args, envp;
-    for (const std::string& arg : argv)
-        args.push_back(const_cast<char*>(arg.c_str()));
-    args.push_back(nullptr);
-    for (const std::string& entry : env)
-        envp.push_back(const_cast<char*>(entry.c_str()));
-    envp.push_back(nullptr);
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int in = open("/dev/null", O_RDONLY);
-        const int out = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int err = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0)
-            _exit(126);
-        execve(args[0], args.data(), envp.data());
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    Measured measured;
-    measured.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    measured.peakKiB = usage.ru_maxrss;
-    measured.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return measured;
-}
 
 std::size_t CountOf(const std::string& text, const std::string& piece)
 {
@@ -104,24 +60,20 @@ int main(int argc, char** argv)
     e2e::WriteFile(peak,
         "<?php register_shutdown_function(function (): void { error_log('peak ' . memory_get_peak_usage(true)); });");
 
-    const std::string page = (dir.path() / "page.html").string();
-    const std::string log = (dir.path() / "php.log").string();
-    const Measured php =
-        Measure({ZESTREL_PHP_CGI, "-d", "memory_limit=128M", "-d", "auto_prepend_file=" + peak.string()},
+    const e2e::ProcessResult php =
+        e2e::Run({ZESTREL_PHP_CGI, "-d", "memory_limit=128M", "-d", "auto_prepend_file=" + peak.string()},
             {e2e::PathEntry(), "GATEWAY_INTERFACE=CGI/1.1", "REQUEST_METHOD=GET", "REDIRECT_STATUS=200",
-                "SCRIPT_FILENAME=" + script.string()},
-            page, log);
-    const std::string shown = e2e::ReadFile(page);
-    const std::string phpLog = e2e::ReadFile(log);
+                "SCRIPT_FILENAME=" + script.string()});
+    const std::string& shown = php.out;
+    const std::string& phpLog = php.err;
     const std::size_t peakAt = phpLog.find("peak ");
     const long phpPeak = peakAt == std::string::npos ? -1 : std::atol(phpLog.c_str() + peakAt + 5);
 
-    const std::string dump = (dir.path() / "dump.txt").string();
-    const Measured client =
-        Measure({ZESTREL_MARIADB_CLIENT, "--no-defaults", "--socket=" + server.socket, "--user=" + server.user,
-                    "--password=" + server.password, "--database=" + server.database, "--batch", "--quick",
-                    "--execute=SELECT name, city FROM visitors"},
-            {e2e::PathEntry()}, dump, (dir.path() / "client.log").string());
+    const e2e::ProcessResult client =
+        e2e::Run({ZESTREL_MARIADB_CLIENT, "--no-defaults", "--socket=" + server.socket, "--user=" + server.user,
+                     "--password=" + server.password, "--database=" + server.database, "--batch", "--quick",
+                     "--execute=SELECT name, city FROM visitors"},
+            {e2e::PathEntry()});
     e2e::Query(ZESTREL_MARIADB_CLIENT, server, "DROP TABLE visitors");
 
     std::printf("rows in the table:          %ld\n", rows);
@@ -130,7 +82,7 @@ int main(int argc, char** argv)
         php.seconds, static_cast<double>(php.peakKiB) / 1024.0, static_cast<double>(phpPeak) / 1048576.0,
         CountOf(shown, "<tr><td>"), static_cast<double>(shown.size()) / 1048576.0, php.exitCode);
     std::printf("mariadb --batch --quick:    %.2f s, peak RSS %.1f MB, %.1f MB of text, exit %d\n", client.seconds,
-        static_cast<double>(client.peakKiB) / 1024.0, static_cast<double>(e2e::ReadFile(dump).size()) / 1048576.0,
+        static_cast<double>(client.peakKiB) / 1024.0, static_cast<double>(client.out.size()) / 1048576.0,
         client.exitCode);
     if (!phpLog.empty() && phpLog.find("peak ") != 0)
         std::printf("PHP said: %s\n", phpLog.c_str());

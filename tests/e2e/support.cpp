@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -9,6 +10,7 @@
 #include <map>
 #include <sstream>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -65,6 +67,7 @@ ProcessResult Run(const std::vector<std::string>& argv, const std::vector<std::s
 
     std::vector<char*> args = CStrings(argv);
     std::vector<char*> envp = CStrings(env);
+    const auto start = std::chrono::steady_clock::now();
     const pid_t pid = fork();
     if (pid < 0)
         throw std::runtime_error(std::string("fork: ") + std::strerror(errno));
@@ -75,11 +78,14 @@ ProcessResult Run(const std::vector<std::string>& argv, const std::vector<std::s
         _exit(127);
     }
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0)
+    rusage usage{};
+    while (wait4(pid, &status, 0, &usage) < 0)
         if (errno != EINTR)
-            throw std::runtime_error(std::string("waitpid: ") + std::strerror(errno));
+            throw std::runtime_error(std::string("wait4: ") + std::strerror(errno));
     ProcessResult result;
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.peakKiB = usage.ru_maxrss;
+    result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     result.out = out.Contents();
     result.err = err.Contents();
     return result;

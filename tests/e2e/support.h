@@ -17,6 +17,8 @@ struct ProcessResult {
     int exitCode = -1; // the exit status, or -1 when the program did not exit normally
     std::string out;
     std::string err;
+    long peakKiB = 0; // the program's peak resident memory
+    double seconds = 0; // from its start to its end
 };
 
 // Runs `argv[0]` (a full path) with exactly the environment `env` (KEY=VALUE
