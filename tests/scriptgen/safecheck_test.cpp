@@ -236,6 +236,8 @@ INSTANTIATE_TEST_SUITE_P(Settings, SafeCheckTest,
                 {Box::DropTableName,
                     "Table Name (Delete Table) \"old\npeople\" holds a line break or another control character, "
                     "which MySQL does not allow."}}},
+        CheckCase{"NameThatIsNotUtf8", [](ScriptSettings& s) { s.dropTableName = "old\xf8\x88\x80"; },
+            {{Box::DropTableName, "Table Name (Delete Table) \"old\xf8\x88\x80\" is not valid UTF-8 text."}}},
         CheckCase{"NewTableColumns",
             [](ScriptSettings& s) {
                 s.createTableFields = {"ID", "name", "", "Ärger", "ärger"};
