@@ -1,6 +1,7 @@
 #include "scriptgen/safe/check.h"
 
 #include "scriptgen/postedname.h"
+#include "scriptgen/safe/sections.h"
 #include "scriptgen/safe/values.h"
 #include "scriptgen/sections/text.h"
 #include "scriptgen/utf8.h"
@@ -127,7 +128,7 @@ bool IsSampleAddress(std::string_view address)
 
 class Checker {
 public:
-    explicit Checker(const ScriptSettings& settings) : s_(settings), fields_(settings.fieldList) {}
+    explicit Checker(const ScriptSettings& settings) : context_(settings), s_(settings), fields_(context_.fields) {}
 
     std::vector<Problem> Run()
     {
@@ -157,8 +158,7 @@ private:
 
     void CheckTasks()
     {
-        const bool databaseTasks =
-            s_.insertRecord || s_.displayAll || s_.displaySpecific || s_.createTable || s_.dropTable;
+        const bool databaseTasks = context_.DatabaseTasks();
         if (!s_.useDatabase && !s_.sendMail && !databaseTasks)
             Add(Box::Switches,
                 "No task is ticked: tick what the script must do, such as \"Send variables via email\" or "
@@ -381,8 +381,9 @@ private:
                     "name as it is in the database.");
     }
 
+    const safe::Context context_; // the generators' reading of the settings
     const ScriptSettings& s_;
-    FieldSet fields_;
+    const FieldSet& fields_;
     std::vector<Problem> problems_;
 };
 
