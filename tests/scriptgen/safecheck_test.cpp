@@ -139,7 +139,7 @@ INSTANTIATE_TEST_SUITE_P(Settings, SafeCheckTest,
                 {Box::UserName, "Username is empty: type the MySQL user the script connects as."},
                 {Box::Database,
                     "Database Name \"dddddddddddddddddddddddddddddddddddddddd\xe2\x80\xa6\" is longer than the 64 "
-                    "characters MySQL allows."}}},
+                    "characters MySQL allows: shorten it."}}},
         CheckCase{"MistypedFieldsInValueBoxes",
             [](ScriptSettings& s) {
                 s.recipient = "$mail";
@@ -207,7 +207,7 @@ INSTANTIATE_TEST_SUITE_P(Settings, SafeCheckTest,
                 {Box::InsertValues,
                     "Variable / Value, row 2: \"Ada\" stands beside no table field: type the field's name on line 2 "
                     "of Table Fields, or clear the value."},
-                {Box::InsertFields, "Table Fields, line 3: \"Name\" is listed twice."}}},
+                {Box::InsertFields, "Table Fields, line 3: \"Name\" is listed twice: remove one of the two lines."}}},
         CheckCase{"InsertWithoutValues",
             [](ScriptSettings& s) {
                 s.insertValues = {"", "", ""};
@@ -230,14 +230,16 @@ INSTANTIATE_TEST_SUITE_P(Settings, SafeCheckTest,
                     "Fields to display (Display All Records) is empty: type the fields to show, one per line."},
                 {Box::WhereField,
                     "Where Field \"mood \xf0\x9f\x98\x80\" holds \"\xf0\x9f\x98\x80\", a character MySQL does not "
-                    "allow in names."},
+                    "allow in names: remove it."},
                 {Box::CreateTableName,
-                    "Table name (New Database Table) \"x \" ends with a blank, which MySQL does not allow."},
+                    "Table name (New Database Table) \"x \" ends with a blank, which MySQL does not allow: remove the "
+                    "blank."},
                 {Box::DropTableName,
                     "Table Name (Delete Table) \"old\npeople\" holds a line break or another control character, "
-                    "which MySQL does not allow."}}},
+                    "which MySQL does not allow: remove it."}}},
         CheckCase{"NameThatIsNotUtf8", [](ScriptSettings& s) { s.dropTableName = "old\xf8\x88\x80"; },
-            {{Box::DropTableName, "Table Name (Delete Table) \"old\xf8\x88\x80\" is not valid UTF-8 text."}}},
+            {{Box::DropTableName,
+                "Table Name (Delete Table) \"old\xf8\x88\x80\" is not valid UTF-8 text: type the name again."}}},
         CheckCase{"NewTableColumns",
             [](ScriptSettings& s) {
                 s.createTableFields = {"ID", "name", "", "Ärger", "ärger"};
@@ -245,7 +247,8 @@ INSTANTIATE_TEST_SUITE_P(Settings, SafeCheckTest,
             {{Box::CreateTableFields,
                  "Fields (New Database Table), line 1: \"ID\" is the record number the script adds by itself: remove "
                  "the line, or give the field another name."},
-                {Box::CreateTableFields, "Fields (New Database Table), line 5: \"ärger\" is listed twice."}}},
+                {Box::CreateTableFields,
+                    "Fields (New Database Table), line 5: \"ärger\" is listed twice: remove one of the two lines."}}},
         CheckCase{"TooManyColumnsForOneRow",
             [](ScriptSettings& s) {
                 s.createTableFields.clear();

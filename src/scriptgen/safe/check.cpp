@@ -248,7 +248,8 @@ private:
                 anyTicked = true;
             else
                 Add(Box::MailVariables,
-                    "Select variables to email: " + Shown(item.text) + " is not a field of the form.");
+                    "Select variables to email: " + Shown(item.text) +
+                        " is not a field of the form: untick it, or add the field to Enter Variables.");
         }
         if (!anyTicked)
             Add(Box::MailVariables,
@@ -291,7 +292,7 @@ private:
             const std::string label = "Table Fields, line " + row;
             CheckName(Box::InsertFields, label, field);
             if (!seen.insert(FoldCase(field)).second)
-                Add(Box::InsertFields, label + ": " + Shown(field) + " is listed twice.");
+                Add(Box::InsertFields, label + ": " + Shown(field) + " is listed twice: remove one of the two lines.");
             if (value.empty())
                 continue;
             ++pairs;
@@ -347,7 +348,8 @@ private:
                         " is the record number the script adds by itself: remove the line, or give the field "
                         "another name.");
             else if (!seen.insert(folded).second)
-                Add(Box::CreateTableFields, where + ": " + Shown(field) + " is listed twice.");
+                Add(Box::CreateTableFields,
+                    where + ": " + Shown(field) + " is listed twice: remove one of the two lines.");
         }
         if (columns > kMaxTextColumns)
             Add(Box::CreateTableFields,
@@ -365,15 +367,17 @@ private:
         const TextFacts facts = Facts(name);
         const std::string shown = label + " " + Shown(name);
         if (!facts.valid)
-            Add(box, shown + " is not valid UTF-8 text.");
+            Add(box, shown + " is not valid UTF-8 text: type the name again.");
         else if (facts.control)
-            Add(box, shown + " holds a line break or another control character, which MySQL does not allow.");
+            Add(box,
+                shown + " holds a line break or another control character, which MySQL does not allow: remove it.");
         else if (std::isspace(static_cast<unsigned char>(name.back())))
-            Add(box, shown + " ends with a blank, which MySQL does not allow.");
+            Add(box, shown + " ends with a blank, which MySQL does not allow: remove the blank.");
         else if (facts.characters > kMaxNameCharacters)
-            Add(box, shown + " is longer than the 64 characters MySQL allows.");
+            Add(box, shown + " is longer than the 64 characters MySQL allows: shorten it.");
         else if (!facts.beyondBmp.empty())
-            Add(box, shown + " holds " + Shown(facts.beyondBmp) + ", a character MySQL does not allow in names.");
+            Add(box,
+                shown + " holds " + Shown(facts.beyondBmp) + ", a character MySQL does not allow in names: remove it.");
         else if (name.front() == '$')
             Add(box,
                 shown +

@@ -110,7 +110,8 @@ Endpoint ParseHost(std::string_view text)
     if (text.front() == '[') {
         const std::size_t close = text.find(']');
         if (close == std::string_view::npos || close == 1)
-            return Problem("Host " + shown + " opens an IPv6 address with \"[\" but does not close it with \"]\".");
+            return Problem("Host " + shown +
+                " opens an IPv6 address with \"[\" but does not close it with \"]\": add it, as in [::1]:3307.");
         endpoint.host = std::string(text.substr(0, close + 1));
         rest = text.substr(close + 1);
         if (!rest.empty() && rest.front() != ':')
