@@ -58,12 +58,14 @@ std::string Describe(const Warning& warning)
                "$_POST: remove the enctype attribute.";
     case Kind::FileInputs:
         return "The form has file inputs, which the script does not handle, so they are not in the field list: " +
-            QuotedList(warning.names) + ".";
+            QuotedList(warning.names) + ". Their files will not reach the script: ask for files another way.";
     case Kind::UnnamedFields:
         return "Skipped " + std::to_string(warning.names.size()) + (warning.names.size() == 1 ? " field" : " fields") +
-            " without a name, which browsers never send: " + PlainList(warning.names) + ".";
+            " without a name, which browsers never send: " + PlainList(warning.names) +
+            ". Give each one a name=\"...\" in the form if the script must read it.";
     case Kind::IgnoredNames:
-        return "Left out names that PHP ignores or that hold a line break: " + QuotedList(warning.names) + ".";
+        return "Left out names that PHP ignores or that hold a line break: " + QuotedList(warning.names) +
+            ". Rename these fields in the form if the script must read them.";
     case Kind::RenamedNames:
         return "PHP renames these fields, so the field list holds the names the script receives: " +
             Renamings(warning.names) + ".";

@@ -178,13 +178,15 @@ void TForm1::ReadFormFile(const QString& path)
     const QString shown = QFileInfo(path).fileName();
     const QString title = zestrel::ApplicationTitle();
     if (!page.isHtml) {
-        zestrel::MessageBoxes::information(
-            title, QStringLiteral("%1 is not an HTML page; the field list is unchanged.").arg(shown));
+        zestrel::MessageBoxes::information(title,
+            QStringLiteral("%1 is not an HTML page; the field list is unchanged. Choose the page that holds your form.")
+                .arg(shown));
         return;
     }
     if (page.forms.empty()) {
-        zestrel::MessageBoxes::information(
-            title, QStringLiteral("%1 holds no form; the field list is unchanged.").arg(shown));
+        zestrel::MessageBoxes::information(title,
+            QStringLiteral("%1 holds no form; the field list is unchanged. Choose the page that holds your form.")
+                .arg(shown));
         return;
     }
     int chosen = 0;

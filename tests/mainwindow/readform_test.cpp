@@ -185,14 +185,17 @@ void ReadFormTest::pageWithoutFormChangesNothing_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("report");
-    QTest::newRow("no form") << QByteArray("<html><body><h1>Opening hours</h1><p>9 to 5</p></body></html>")
-                             << "page.html holds no form; the field list is unchanged.";
-    QTest::newRow("picture") << QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16)
-                             << "page.html is not an HTML page; the field list is unchanged.";
+    QTest::newRow("no form")
+        << QByteArray("<html><body><h1>Opening hours</h1><p>9 to 5</p></body></html>")
+        << "page.html holds no form; the field list is unchanged. Choose the page that holds your form.";
+    QTest::newRow("picture")
+        << QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16)
+        << "page.html is not an HTML page; the field list is unchanged. Choose the page that holds your form.";
     QTest::newRow("form without named fields")
         << QByteArray("<form method=post><input type=submit name=go><input></form>")
         << "The form in page.html has no fields to read; the field list is unchanged.\n\nPlease check:\n"
-           "\u2022 Skipped 1 field without a name, which browsers never send: input type=\"text\".";
+           "\u2022 Skipped 1 field without a name, which browsers never send: input type=\"text\". Give each one a "
+           "name=\"...\" in the form if the script must read it.";
 }
 
 void ReadFormTest::pageWithoutFormChangesNothing()
