@@ -20,7 +20,8 @@ namespace {
 
 [[noreturn]] void Fail(const QString& path, const QString& reason)
 {
-    throw SaveError(QStringLiteral("Cannot save the script to \"%1\": %2")
+    throw SaveError(QStringLiteral("Cannot save the script to \"%1\": %2.\n\nThe script stays compiled: choose "
+                                   "another name or folder, or mend the cause, and save it again.")
                         .arg(QDir::toNativeSeparators(path), reason)
                         .toStdString());
 }

@@ -26,6 +26,14 @@ namespace {
 
 const QByteArray kOldContent = "old script\r\n";
 
+// The error a failed save shows: the name, the reason, and what to do.
+QString SaveFailure(const QString& path, const QString& reason)
+{
+    return QString("Cannot save the script to \"%1\": %2.\n\nThe script stays compiled: choose another name or "
+                   "folder, or mend the cause, and save it again.")
+        .arg(QDir::toNativeSeparators(path), reason);
+}
+
 QByteArray ReadAll(const QString& path)
 {
     QFile file(path);
@@ -345,7 +353,8 @@ void SaveScriptTest::failedSave()
     QCOMPARE(shown[0].title, zestrel::ApplicationTitle());
     const QString prefix = QString("Cannot save the script to \"%1\": ").arg(QDir::toNativeSeparators(target));
     QVERIFY2(shown[0].text.startsWith(prefix), qPrintable(shown[0].text));
-    QVERIFY2(shown[0].text.size() > prefix.size(), "the system's reason is missing");
+    QVERIFY2(shown[0].text.size() > SaveFailure(target, "").size(), "the system's reason is missing");
+    QVERIFY2(shown[0].text.endsWith(SaveFailure(target, "").mid(prefix.size())), qPrintable(shown[0].text));
     QCOMPARE(ReadAll(dir.filePath("plain.txt")), kOldContent);
     QVERIFY(form->ScriptCompiled());
     QCOMPARE(form->ScriptBuffer(), buffer);
@@ -373,8 +382,7 @@ void SaveScriptTest::failedWriteLeavesTheOldFileIntact()
     const auto shown = zestrel::MessageBoxes::takeShown();
     QCOMPARE(shown.size(), 2);
     QCOMPARE(shown[1].kind, zestrel::MessageBoxes::Kind::Error);
-    QCOMPARE(shown[1].text,
-        QString("Cannot save the script to \"%1\": %2").arg(QDir::toNativeSeparators(target), strerror(EFBIG)));
+    QCOMPARE(shown[1].text, SaveFailure(target, strerror(EFBIG)));
     QCOMPARE(ReadAll(target), kOldContent);
     QCOMPARE(Listing(dir.path()), QStringList{"f contact.php"});
     QVERIFY(form->ScriptCompiled());
@@ -446,9 +454,7 @@ void SaveScriptTest::whatStandsAtTheName()
         QCOMPARE(shown.first().kind, zestrel::MessageBoxes::Kind::Question);
     if (!refusal.isEmpty()) {
         QCOMPARE(shown.last().kind, zestrel::MessageBoxes::Kind::Error);
-        QCOMPARE(shown.last().text,
-            QString("Cannot save the script to \"%1\": %2")
-                .arg(QDir::toNativeSeparators(dir.filePath("contact.php")), refusal));
+        QCOMPARE(shown.last().text, SaveFailure(dir.filePath("contact.php"), refusal));
     }
     // Nothing was added, removed or turned into another kind: links stay
     // links, and no temporary file is left.
@@ -526,7 +532,7 @@ void SaveScriptTest::longNames()
         QCOMPARE(Listing(tmp.path()), QStringList{"f " + QFileInfo(name).fileName()});
     } else {
         QCOMPARE(shown.last().kind, zestrel::MessageBoxes::Kind::Error);
-        QVERIFY2(shown.last().text.endsWith("\": " + reason), qPrintable(shown.last().text));
+        QCOMPARE(shown.last().text, SaveFailure(name, reason));
         QVERIFY(Listing(tmp.path()).isEmpty());
     }
 }
