@@ -47,8 +47,6 @@ Lines CompileSafeScript(const ScriptSettings& settings);
 void AddHelperFunctions(const Context& context, Lines& out);
 // zestrel_connect(): the connection with the settings of the Host box.
 void AddConnectFunction(const Context& context, Lines& out);
-// zestrel_succeeded() and zestrel_failed(): what the visitor gets.
-void AddOutcomeFunctions(const Context& context, Lines& out);
 
 void AddSafeCreateTable(const Context& context, std::string_view indent, Lines& out);
 void AddSafeInsert(const Context& context, std::string_view indent, Lines& out);
