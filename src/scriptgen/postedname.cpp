@@ -4,11 +4,15 @@
 
 namespace scriptgen {
 
+bool KeptAsNamed(std::string_view name)
+{
+    return !name.empty() &&
+        std::none_of(name.begin(), name.end(), [](char c) { return c == ' ' || c == '.' || c == '[' || c == '\0'; });
+}
+
 std::optional<std::string> PostedKey(std::string_view name)
 {
-    // Most names are filed as they are: no blank, dot, bracket or NUL.
-    if (!name.empty() &&
-        std::none_of(name.begin(), name.end(), [](char c) { return c == ' ' || c == '.' || c == '[' || c == '\0'; }))
+    if (KeptAsNamed(name))
         return std::string(name);
 
     name = name.substr(0, name.find('\0'));

@@ -15,4 +15,8 @@ namespace scriptgen {
 // its first bracket is dropped.
 std::optional<std::string> PostedKey(std::string_view controlName);
 
+// Whether PHP files the control under its name as it is, as most names are:
+// no blank, dot, bracket or NUL.
+bool KeptAsNamed(std::string_view controlName);
+
 } // namespace scriptgen

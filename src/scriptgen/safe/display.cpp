@@ -68,7 +68,9 @@ void AddSafeDisplaySpecific(const Context& context, std::string_view indent, Lin
     out.push_back(PhpLine(indent).Code("// The first record whose field matches.").Take());
     if (where.posted) {
         out.push_back(PhpLine(indent).Code("$record = null;").Take());
-        out.push_back(PhpLine(indent).Code("if (isset($_POST[").String(PostedKeyOf(where.text)).Code("])) {").Take());
+        PhpLine posted(indent);
+        PutPostedKey(posted.Code("if (isset($_POST["), where.text).Code("])) {");
+        out.push_back(posted.Take());
         inner += "    ";
     }
     out.push_back(PhpLine(inner).Code("$match = $db->prepare(").String(sql).Code(");").Take());

@@ -172,10 +172,12 @@ PhpLine& PutValue(PhpLine& line, const Context& context, std::string_view box)
     return line.String(value.text);
 }
 
-std::string PostedKeyOf(std::string_view field)
+PhpLine& PutPostedKey(PhpLine& line, std::string_view field)
 {
-    std::optional<std::string> key = PostedKey(field);
-    return key ? std::move(*key) : std::string(field);
+    if (KeptAsNamed(field))
+        return line.String(field);
+    const std::optional<std::string> key = PostedKey(field);
+    return line.String(key ? std::string_view(*key) : field);
 }
 
 void AddHelperFunctions(const Context& context, Lines& out)

@@ -97,7 +97,7 @@ void AddForm(const Context& context, Lines& out)
     AppendArray(
         out, "", "$form = ", context.fields.InOrder(),
         [](PhpLine& line, std::string_view field) {
-            line.String(field).Code(" => zestrel_posted(").String(PostedKeyOf(field)).Code(")");
+            PutPostedKey(line.String(field).Code(" => zestrel_posted("), field).Code(")");
         },
         ";");
 }
@@ -123,7 +123,7 @@ void AddChanges(const Context& context, Lines& out)
         keys.Code("if (!zestrel_any_sent([");
         const char* separator = "";
         for (const std::string_view field : context.fields.InOrder()) {
-            keys.Code(separator).String(PostedKeyOf(field));
+            PutPostedKey(keys.Code(separator), field);
             separator = ", ";
         }
         out.push_back(keys.Code("])) {").Take());
@@ -205,7 +205,7 @@ void AddConnectionCheck(Lines& out)
 
 std::size_t EstimateLineCount(const ScriptSettings& s)
 {
-    return 250 + s.fieldList.size() + s.mailVariables.size() + s.insertFields.size() + s.displayAllFields.size() +
+    return 400 + s.fieldList.size() + s.mailVariables.size() + s.insertFields.size() + s.displayAllFields.size() +
         s.displaySpecificFields.size() + s.createTableFields.size();
 }
 

@@ -37,8 +37,8 @@ struct Context {
 // box's own text.
 PhpLine& PutValue(PhpLine& line, const Context& context, std::string_view box);
 
-// The key of a field in $_POST, as PHP files it.
-std::string PostedKeyOf(std::string_view field);
+// Writes the key of a field in $_POST, as PHP files it, as a PHP literal.
+PhpLine& PutPostedKey(PhpLine& line, std::string_view field);
 
 // The whole safe script for the settings.
 Lines CompileSafeScript(const ScriptSettings& settings);
