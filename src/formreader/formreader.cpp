@@ -3,6 +3,7 @@
 #include "formreader/ascii.h"
 #include "formreader/encoding.h"
 #include "scriptgen/postedname.h"
+#include "scriptgen/safe/check.h"
 
 #include <gumbo.h>
 
@@ -405,6 +406,10 @@ public:
         const std::optional<std::string> key = scriptgen::PostedKey(name);
         if (!key || key->find_first_of("\r\n") != std::string::npos) {
             ignored_.add(name);
+            return;
+        }
+        if (*key == scriptgen::kSpamTrapField) {
+            form_.spamTrap = true;
             return;
         }
         if (*key != name.substr(0, name.find('[')))

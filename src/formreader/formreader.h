@@ -39,6 +39,9 @@ struct Form {
     // The keys PHP files those controls under in $_POST, in document order,
     // each once: the field list.
     std::vector<std::string> fields;
+    // Whether the form carries the safe script's hidden spam trap, which the
+    // script checks by itself and so is not in the field list.
+    bool spamTrap = false;
     std::vector<Warning> warnings;
 };
 

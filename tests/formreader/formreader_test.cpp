@@ -25,6 +25,7 @@ struct ExpectedForm {
     std::string action;
     Names fields;
     std::vector<Warning> warnings;
+    bool spamTrap = false;
 };
 
 struct PageCase {
@@ -72,6 +73,7 @@ TEST_P(ReadFormsTest, ReadsFormsFieldsAndWarnings)
         EXPECT_EQ(form.action, c.forms[i].action);
         EXPECT_EQ(form.fields, c.forms[i].fields);
         EXPECT_EQ(form.warnings, c.forms[i].warnings);
+        EXPECT_EQ(form.spamTrap, c.forms[i].spamTrap);
     }
 }
 
@@ -89,7 +91,7 @@ std::string Utf16LE(std::string_view latin1)
 INSTANTIATE_TEST_SUITE_P(Pages, ReadFormsTest,
     testing::Values(PageCase{"contact", "contact.html", {}, true, "UTF-8",
                         {{"contact", "", "contact.php",
-                            {"name", "email", "phone", "subject", "message", "newsletter", "source"}, {}}}},
+                            {"name", "email", "phone", "subject", "message", "newsletter", "source"}, {}, true}}},
         PageCase{"survey", "survey.html", {}, true, "UTF-8",
             {{"", "survey", "survey.php",
                 {"rating", "topics", "languages", "country", "contact_pref", "email", "comments", "form_version"},

@@ -107,7 +107,7 @@ INSTANTIATE_TEST_SUITE_P(Settings, SafeCheckTest,
                 "in its boxes."}}},
         CheckCase{"FieldNamesPhpCannotReceive",
             [](ScriptSettings& s) {
-                s.fieldList = {"name", "[x]", "   ", "email", "zestrel_website", "first name"};
+                s.fieldList = {"name", "[x]", "   ", "email", "zestrel_website", "first name", "zestrel.website"};
             },
             {{Box::FieldList,
                  "Enter Variables, line 2: \"[x]\" is not a name a form can send: it must hold more than blanks and "
@@ -116,8 +116,11 @@ INSTANTIATE_TEST_SUITE_P(Settings, SafeCheckTest,
                     "Enter Variables, line 3: \"   \" is not a name a form can send: it must hold more than blanks "
                     "and must not begin with \"[\"."},
                 {Box::FieldList,
-                    "Enter Variables, line 5: \"zestrel_website\" is the name of the spam trap: give the form's field "
-                    "another name."}}},
+                    "Enter Variables, line 5: \"zestrel_website\" arrives as \"zestrel_website\", the spam trap, which "
+                    "the script checks by itself: remove the line, or give the form's field another name."},
+                {Box::FieldList,
+                    "Enter Variables, line 7: \"zestrel.website\" arrives as \"zestrel_website\", the spam trap, which "
+                    "the script checks by itself: remove the line, or give the form's field another name."}}},
         CheckCase{"NoFieldsForMailAndInsert",
             [](ScriptSettings& s) {
                 s.fieldList = {"", ""};

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
 #include <string_view>
 #include <unordered_set>
 
@@ -176,13 +177,17 @@ private:
             if (field.empty())
                 continue;
             const std::string where = "Enter Variables, line " + std::to_string(i + 1) + ": " + Shown(field);
-            if (!PostedKey(field))
+            const std::optional<std::string> key = PostedKey(field);
+            if (!key)
                 Add(Box::FieldList,
                     where +
                         " is not a name a form can send: it must hold more than blanks and must not begin "
                         "with \"[\".");
-            else if (field == kSpamTrapField)
-                Add(Box::FieldList, where + " is the name of the spam trap: give the form's field another name.");
+            else if (*key == kSpamTrapField)
+                Add(Box::FieldList,
+                    where + " arrives as \"" + kSpamTrapField +
+                        "\", the spam trap, which the script checks by itself: remove the line, or give the form's "
+                        "field another name.");
         }
         if (fields_.Empty() && (s_.sendMail || s_.insertRecord))
             Add(Box::FieldList, "Enter Variables is empty: type the names of the form's fields, one per line.");
