@@ -352,6 +352,20 @@ TEST_F(SafeScripts, FailuresReachTheLogNotTheVisitor)
     EXPECT_EQ(noTransport.headers.at("Location"), "sorry.html");
     EXPECT_NE(noTransport.log.find("mail() could not hand the message"), std::string::npos) << noTransport.log;
 
+    // A value longer than its column is refused, never cut, also on a server
+    // whose own mode would cut it with a warning, as the test server's does.
+    ASSERT_EQ(Post(CreateTable(Connected(), "short"), {}).status, 200);
+    ScriptSettings shortBook = Guestbook(Connected(), "short");
+    shortBook.displayAll = false;
+    std::string accents;
+    for (int i = 0; i < 225; ++i)
+        accents += "\xc3\xa9";
+    EXPECT_EQ(Post(shortBook, {{"name", accents}, {"city", "Oslo"}}).status, 200);
+    const Response cut = Post(shortBook, {{"name", accents + "x"}, {"city", "Oslo"}});
+    EXPECT_EQ(cut.status, 500);
+    EXPECT_NE(cut.log.find("Data too long for column 'name'"), std::string::npos) << cut.log;
+    EXPECT_EQ(Query("SELECT HEX(name), city FROM short"), (Table{{Hex(accents), "Oslo"}}));
+
     ScriptSettings missing = Guestbook(Connected(), "no_such_table");
     missing.displayAll = false;
     const Response refused = Post(missing, {{"name", "Ada"}});

@@ -23,6 +23,10 @@ void AddConnectFunction(const Context& context, Lines& out)
         line.String(endpoint.socket);
     out.push_back(line.Code(");").Take());
     out.emplace_back("    $db->set_charset('utf8mb4');");
+    out.emplace_back("    // A value too long for its column is refused, never cut, whatever the");
+    out.emplace_back("    // server's own mode.");
+    out.emplace_back("    $db->query(\"SET SESSION sql_mode = TRIM(BOTH ',' FROM CONCAT(@@SESSION.sql_mode, "
+                     "',STRICT_ALL_TABLES'))\");");
     out.emplace_back("    return $db;");
     out.emplace_back("}");
 }
