@@ -69,6 +69,10 @@ std::string Describe(const Warning& warning)
     case Kind::RenamedNames:
         return "PHP renames these fields, so the field list holds the names the script receives: " +
             Renamings(warning.names) + ".";
+    case Kind::LastValueOnly:
+        return "These fields can send several values, but PHP keeps only the last: add [] to their names in the "
+               "form, as in name=\"" +
+            warning.names.front() + "[]\": " + QuotedList(warning.names) + ".";
     case Kind::NotVariableNames:
         return "These names cannot be PHP variables, so the classic script will not run until the fields are "
                "renamed (letters, digits and _ only, not beginning with a digit), while the safe script (\"Safe "

@@ -346,6 +346,14 @@ bool IsPhpVariableName(std::string_view name)
         name != "this" && name != "GLOBALS";
 }
 
+// Whether PHP files the control's values as an array: its name has a "["
+// that a "]" closes, as in topics[].
+bool SendsList(std::string_view name)
+{
+    const std::size_t open = name.find('[');
+    return open != std::string_view::npos && name.find(']', open + 1) != std::string_view::npos;
+}
+
 bool BeyondAscii(std::string_view text)
 {
     return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
@@ -414,6 +422,12 @@ public:
         }
         if (*key != name.substr(0, name.find('[')))
             renamed_.add(name);
+        // Several ticked check boxes of one name, or a list that lets the
+        // visitor pick several entries, send several values under one key.
+        if (!SendsList(name) &&
+            ((type == "checkbox" && !checkBoxes_.add(*key)) ||
+                (control.tag == GUMBO_TAG_SELECT && HasAttribute(control, "multiple"))))
+            lastValueOnly_.add(name);
         if (!fields_.add(*key))
             return;
         form_.fields.push_back(*key);
@@ -435,6 +449,7 @@ public:
         warnAbout(Warning::Kind::UnnamedFields, std::move(unnamed_));
         warnAbout(Warning::Kind::IgnoredNames, ignored_.take());
         warnAbout(Warning::Kind::RenamedNames, renamed_.take());
+        warnAbout(Warning::Kind::LastValueOnly, lastValueOnly_.take());
         warnAbout(Warning::Kind::NotVariableNames, notVariables_.take());
         warnAbout(Warning::Kind::NotUtf8Names, notUtf8_.take(), std::string(encodingName_));
         return std::move(form_);
@@ -467,6 +482,8 @@ private:
     std::vector<std::string> unnamed_;
     NameList ignored_;
     NameList renamed_;
+    NameList checkBoxes_; // keys of the check boxes met so far
+    NameList lastValueOnly_;
     NameList notVariables_;
     NameList notUtf8_;
 };

@@ -18,6 +18,7 @@ struct Warning {
         UnnamedFields, // names: what each unnamed field is, e.g. input type="email"
         IgnoredNames, // names: left out, PHP drops them or they hold a line break
         RenamedNames, // names: the names as written, each arrives under another key
+        LastValueOnly, // names: as written; several values can come, PHP keeps the last
         NotVariableNames, // names: keys that cannot be PHP variable names
         NotUtf8Names, // detail: the form's encoding; names: keys beyond ASCII
     };

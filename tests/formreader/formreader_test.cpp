@@ -130,6 +130,15 @@ INSTANTIATE_TEST_SUITE_P(Pages, ReadFormsTest,
                 {{Kind::NotPost, "Dialog", {}}, {Kind::PlainTextBody, {}, {}},
                     {Kind::IgnoredNames, {}, {"[x]", "two\nlines"}}, {Kind::RenamedNames, {}, {"a[b", "a b"}},
                     {Kind::NotVariableNames, {}, {"this"}}}}}},
+        PageCase{"fields that send several values", {},
+            "<form method=post><input type=checkbox name=size value=S><input type=checkbox name=size value=M>"
+            "<input type=hidden name=news value=0><input type=checkbox name=news value=1>"
+            "<input type=checkbox name=\"x y\"><input type=checkbox name=x.y><select name=extras multiple></select>"
+            "<select name=pick[] multiple></select><input type=checkbox name=tags[]><input type=checkbox name=tags[]>"
+            "<input type=radio name=r value=1><input type=radio name=r value=2></form>",
+            true, "UTF-8",
+            {{"", "", "", {"size", "news", "x_y", "extras", "pick", "tags", "r"},
+                {{Kind::RenamedNames, {}, {"x y", "x.y"}}, {Kind::LastValueOnly, {}, {"size", "x.y", "extras"}}}}}},
         PageCase{"form owners", {},
             "<p id=para>x</p><form id=a method=post><div></form><input name=kept><form id=nested method=post>"
             "<input name=inner></form></div><input name=none form=para><input name=blank form=\"\">"
