@@ -7,7 +7,6 @@
 #include "scriptgen/utf8.h"
 
 #include <algorithm>
-#include <cctype>
 #include <optional>
 #include <string_view>
 #include <unordered_set>
@@ -83,9 +82,16 @@ std::string FoldCase(std::string_view name)
     return folded;
 }
 
+// ASCII only, whatever the locale the program runs in: the C classification
+// functions would take bytes of a Latin-1 locale for letters and blanks.
+bool IsAsciiLetterOrDigit(unsigned char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
 bool IsAtext(unsigned char c)
 {
-    return std::isalnum(c) ||
+    return IsAsciiLetterOrDigit(c) ||
         std::string_view("!#$%&'*+-/=?^_`{|}~").find(static_cast<char>(c)) != std::string_view::npos;
 }
 
@@ -110,7 +116,8 @@ bool IsAddress(std::string_view address)
         const std::size_t dot = std::min(domain.find('.', start), domain.size());
         const std::string_view label = domain.substr(start, dot - start);
         if (label.empty() || label.size() > 63 || label.front() == '-' || label.back() == '-' ||
-            !std::all_of(label.begin(), label.end(), [](unsigned char c) { return std::isalnum(c) || c == '-'; }))
+            !std::all_of(
+                label.begin(), label.end(), [](unsigned char c) { return IsAsciiLetterOrDigit(c) || c == '-'; }))
             return false;
         start = dot + 1;
     }
@@ -249,7 +256,7 @@ private:
         for (const MailItem& item : s_.mailVariables) {
             if (!item.checked || item.text.empty() || item.text == "$")
                 continue;
-            if (item.text.front() == '$' && fields_.Contains(std::string_view(item.text).substr(1)))
+            if (!safe::MailField(item.text, fields_).empty())
                 anyTicked = true;
             else
                 Add(Box::MailVariables,
@@ -376,7 +383,7 @@ private:
         else if (facts.control)
             Add(box,
                 shown + " holds a line break or another control character, which MySQL does not allow: remove it.");
-        else if (std::isspace(static_cast<unsigned char>(name.back())))
+        else if (name.back() == ' ')
             Add(box, shown + " ends with a blank, which MySQL does not allow: remove the blank.");
         else if (facts.characters > kMaxNameCharacters)
             Add(box, shown + " is longer than the 64 characters MySQL allows: shorten it.");

@@ -49,10 +49,8 @@ void AddSafeMail(const Context& context, std::string_view indent, Lines& out)
 
     std::vector<std::string_view> fields;
     for (const MailItem& item : s.mailVariables) {
-        if (!item.checked || item.text.size() < 2 || item.text.front() != '$')
-            continue;
-        const std::string_view field = std::string_view(item.text).substr(1);
-        if (context.fields.Contains(field))
+        const std::string_view field = item.checked ? MailField(item.text, context.fields) : std::string_view();
+        if (!field.empty())
             fields.push_back(field);
     }
     AppendArray(

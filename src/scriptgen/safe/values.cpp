@@ -1,7 +1,6 @@
 #include "scriptgen/safe/values.h"
 
 #include <algorithm>
-#include <cctype>
 #include <functional>
 
 namespace scriptgen::safe {
@@ -87,12 +86,19 @@ Value ResolveValue(std::string_view box, const FieldSet& fields)
     return {false, box};
 }
 
+std::string_view MailField(std::string_view entry, const FieldSet& fields)
+{
+    if (entry.size() < 2 || entry.front() != '$' || !fields.Contains(entry.substr(1)))
+        return {};
+    return entry.substr(1);
+}
+
 std::string_view MissingField(std::string_view box, const FieldSet& fields)
 {
     const std::string_view inner = WithoutQuotes(box);
     if (inner.size() < 2 || inner.front() != '$' || fields.Contains(inner.substr(1)))
         return {};
-    if (std::any_of(inner.begin(), inner.end(), [](unsigned char c) { return std::isspace(c) || c < 0x20; }))
+    if (std::any_of(inner.begin(), inner.end(), [](unsigned char c) { return c <= ' '; }))
         return {};
     return inner;
 }
@@ -102,7 +108,7 @@ Endpoint ParseHost(std::string_view text)
     const std::string shown = Quoted(text);
     if (text.empty())
         return Problem("Host is empty: type the name of the MySQL server, such as localhost.");
-    if (std::any_of(text.begin(), text.end(), [](unsigned char c) { return std::isspace(c) || c < 0x20; }))
+    if (std::any_of(text.begin(), text.end(), [](unsigned char c) { return c <= ' '; }))
         return Problem("Host " + shown + " holds a blank: type the server's name alone, such as localhost.");
 
     Endpoint endpoint;

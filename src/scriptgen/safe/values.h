@@ -41,6 +41,10 @@ struct Value {
 // "'$email'"); any other text is literal.
 Value ResolveValue(std::string_view box, const FieldSet& fields);
 
+// The field an entry of "Select variables to email" names: "$" and a field
+// of the form. Empty for any other entry.
+std::string_view MailField(std::string_view entry, const FieldSet& fields);
+
 // The "$name" a box seems to mean when it names no field of the form: "$"
 // and a name without blanks ("$emial"). Empty when the box is a posted
 // value or plainly literal text ("$5 off").
