@@ -8,6 +8,7 @@
 
 #include "scriptgen/compiler.h"
 #include "scriptgen/safe/check.h"
+#include "scriptgen/utf8.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -121,6 +123,15 @@ std::string Mended(std::string text)
     return text;
 }
 
+bool IsUtf8(std::string_view text)
+{
+    char32_t code = 0;
+    for (std::size_t at = 0; at < text.size();)
+        if (!scriptgen::ReadUtf8(text, at, code))
+            return false;
+    return true;
+}
+
 // The posted values by key, a list field's values joined as the script joins them.
 std::map<std::string, std::string> Sent(const Form& form)
 {
@@ -203,6 +214,7 @@ TEST_F(SafeScripts, HostilePostsAreStoredAndMailedExactly)
         std::string location = "thanks.html"; // empty: no redirect
         bool stored = true; // a record with the posted values, and a mail
         std::string replyTo; // the mail's Reply-To, empty when it has none
+        void (*adjust)(ScriptSettings&) = nullptr; // changes to the feedback form's settings
     };
     const Form ada = {{"name", "Ada Lovelace"}, {"email", "ada@example.org"}, {"city", "London"}, {"first name", "Ada"},
         {"interests[]", "maths"}, {"interests[]", "engines"}};
@@ -241,13 +253,25 @@ TEST_F(SafeScripts, HostilePostsAreStoredAndMailedExactly)
             "thanks.html", false, ""},
         {"none of the form's fields", {{"comment", "hello"}}, kSameSite, "POST", 303, "sorry.html", false, ""},
         {"a visit instead of a post", {}, {"HTTP_HOST=shop.test"}, "GET", 405, "", false, ""},
+        {"unticked fields left out of the mail", ada, kSameSite, "POST", 303, "thanks.html", true, "ada@example.org",
+            [](ScriptSettings& s) { s.mailVariables[2].checked = s.mailVariables[4].checked = false; }},
+        {"a long subject, each encoded word whole characters", ada, kSameSite, "POST", 303, "thanks.html", true,
+            "ada@example.org",
+            [](ScriptSettings& s) {
+                s.subject = "R\xc3\xa9ponse \xc3\xa0 votre demande n\xc2\xb0 42 : caf\xc3\xa9 cr\xc3\xa8me, "
+                            "th\xc3\xa9 glac\xc3\xa9 et cr\xc3\xaapes \xe2\x80\x94 \xe6\xbc\xa2\xe5\xad\x97 "
+                            "\xf0\x9f\x98\x80 merci";
+            }},
     };
     for (const PostCase& c : cases) {
         SCOPED_TRACE(c.name);
         Query("TRUNCATE TABLE guests");
         const auto mailFile = File("mail.txt");
         std::filesystem::remove(mailFile);
-        const Response r = Send(Feedback(Connected(), "guests"), c.method, c.form, c.env, mailFile);
+        ScriptSettings settings = Feedback(Connected(), "guests");
+        if (c.adjust)
+            c.adjust(settings);
+        const Response r = Send(settings, c.method, c.form, c.env, mailFile);
         EXPECT_EQ(r.status, c.status) << r.body;
         if (c.location == "sorry.html")
             EXPECT_NE(r.log.find("a post without any of the form's fields"), std::string::npos) << r.log;
@@ -272,15 +296,25 @@ TEST_F(SafeScripts, HostilePostsAreStoredAndMailedExactly)
                 Hex(sent["interests[]"])}}));
 
         const std::string message = e2e::ReadFile(mailFile);
+        const std::string head = message.substr(0, message.find("\r\n\r\n"));
+        // A mail reader may decode each encoded word on its own: none may
+        // split a character.
+        std::string words;
+        for (const std::string& word : e2e::EncodedWords(head)) {
+            EXPECT_TRUE(IsUtf8(word)) << e2e::Hex(word) << "\n" << head;
+            words += word;
+        }
+        EXPECT_EQ(words, settings.subject) << head;
         const Mail mail = ReadMail(message);
-        EXPECT_EQ(message.substr(0, message.find("\r\n\r\n")).find("Bcc"), std::string::npos) << message;
+        EXPECT_EQ(head.find("Bcc"), std::string::npos) << message;
         EXPECT_EQ(mail.headers.at("To"), "owner@shop.test");
-        EXPECT_EQ(mail.headers.at("Subject"), kSubject);
+        EXPECT_EQ(mail.headers.at("Subject"), settings.subject);
         EXPECT_EQ(mail.headers.count("From"), 0u) << "the mail comes from the server's own address";
         EXPECT_EQ(mail.headers.count("Reply-To") ? mail.headers.at("Reply-To") : "", c.replyTo);
         std::string body;
-        for (const std::string& field : kFields)
-            body += field + ": " + sent[field] + "\r\n";
+        for (const scriptgen::MailItem& item : settings.mailVariables)
+            if (item.checked)
+                body += item.text.substr(1) + ": " + sent[item.text.substr(1)] + "\r\n";
         EXPECT_EQ(mail.body, body) << message;
     }
 }
@@ -304,7 +338,7 @@ TEST_F(SafeScripts, RecordsAreShownEscapedAndRowByRow)
     const ScriptSettings book = Guestbook(Connected(), "book");
     const Form visitors[] = {{{"name", "Ada"}, {"city", "London"}},
         {{"name", "<script>alert('x')</script>"}, {"city", "Zo\xc3\xab & \xf0\x9f\x98\x80"}},
-        {{"name", "Grace"}, {"city", "\"Arlington\""}}};
+        {{"name", "Grace"}, {"city", "\"Arlington\""}}, {{"name", ""}, {"city", "Nowhere"}}};
     for (const Form& visitor : visitors) {
         const Response r = Post(book, visitor);
         EXPECT_EQ(r.status, 200);
@@ -318,12 +352,13 @@ TEST_F(SafeScripts, RecordsAreShownEscapedAndRowByRow)
                               "<tr><td>Ada</td><td>London</td></tr>\n"
                               "<tr><td>&lt;script&gt;alert(&#039;x&#039;)&lt;/script&gt;</td>"
                               "<td>Zo\xc3\xab &amp; \xf0\x9f\x98\x80</td></tr>\n"
-                              "<tr><td>Grace</td><td>&quot;Arlington&quot;</td></tr>\n</table>\n";
+                              "<tr><td>Grace</td><td>&quot;Arlington&quot;</td></tr>\n"
+                              "<tr><td></td><td>Nowhere</td></tr>\n</table>\n";
     const Response shown = Get(book);
     EXPECT_EQ(shown.status, 200);
     EXPECT_EQ(shown.headers.at("Content-Type"), "text/html; charset=UTF-8");
     EXPECT_NE(shown.body.find("<body>\n" + table + "</body></html>\n"), std::string::npos) << shown.body;
-    EXPECT_EQ(Query("SELECT COUNT(*) FROM book"), Table{{"3"}}) << "a visit stores nothing";
+    EXPECT_EQ(Query("SELECT COUNT(*) FROM book"), Table{{"4"}}) << "a visit stores nothing";
 
     ScriptSettings search = Connected();
     search.fieldList = {"who"};
@@ -332,14 +367,83 @@ TEST_F(SafeScripts, RecordsAreShownEscapedAndRowByRow)
     search.whereField = "name";
     search.whereValue = "$who";
     search.displaySpecificFields = {"city", "name"};
-    const std::string header = "<table border=\"1\">\n<tr><th>city</th><th>name</th></tr>\n";
-    EXPECT_NE(Send(search, "POST", {{"who", "Grace"}}, {})
-                  .body.find(header + "<tr><td>&quot;Arlington&quot;</td><td>Grace</td></tr>\n</table>\n"),
-        std::string::npos);
-    EXPECT_NE(Send(search, "POST", {{"who", "Nobody"}}, {}).body.find(header + "</table>\n<p>No record matches.</p>"),
-        std::string::npos);
-    EXPECT_NE(Get(search).body.find(header + "</table>\n<p>No record matches.</p>"), std::string::npos)
-        << "a visit without the field matches nothing";
+    struct SearchCase {
+        std::string name;
+        std::string method;
+        Form form;
+        std::vector<std::string> env;
+        std::string row; // the record shown, empty when none matches
+    };
+    const SearchCase searches[] = {
+        {"a posted name", "POST", {{"who", "Grace"}}, {}, "<tr><td>&quot;Arlington&quot;</td><td>Grace</td></tr>\n"},
+        {"a name no record has", "POST", {{"who", "Nobody"}}, {}, ""},
+        {"a posted empty name matches the record without one", "POST", {{"who", ""}}, {},
+            "<tr><td>Nowhere</td><td></td></tr>\n"},
+        // A visit sends no field, so not even the record without a name matches.
+        {"a visit", "GET", {}, {"HTTP_HOST=shop.test"}, ""},
+        {"a visit with an empty name in the address", "GET", {}, {"HTTP_HOST=shop.test", "QUERY_STRING=who="}, ""},
+    };
+    for (const SearchCase& c : searches) {
+        SCOPED_TRACE(c.name);
+        const Response r = Send(search, c.method, c.form, c.env);
+        EXPECT_EQ(r.status, 200);
+        EXPECT_EQ(r.log, "");
+        EXPECT_TRUE(r.body.ends_with("<body>\n<table border=\"1\">\n<tr><th>city</th><th>name</th></tr>\n" + c.row +
+            "</table>\n" + (c.row.empty() ? "<p>No record matches.</p>\n" : "") + "</body></html>\n"))
+            << r.body;
+    }
+}
+
+// Without a mail section the page itself says what was done, and ends there;
+// a post that fills in the spam trap changes nothing.
+TEST_F(SafeScripts, PostsWithoutMailChangeWhatThePageSays)
+{
+    ScriptSettings insert = Guestbook(Connected(), "visits");
+    insert.displayAll = false;
+    ScriptSettings emptyCell = insert;
+    emptyCell.insertValues = {"$name", ""};
+    const ScriptSettings create = CreateTable(Connected(), "made_here");
+    ScriptSettings drop = Connected();
+    drop.dropTable = true;
+    drop.dropTableName = "visits";
+
+    const auto count = [](const std::string& table) {
+        return "SELECT COUNT(*) FROM information_schema.TABLES WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = '" +
+            table + "'";
+    };
+    const std::string stored = "SELECT name, city IS NULL FROM visits";
+    const std::string thanks = "Thank you: your form has been received.";
+    const Form ada = {{"name", "Ada"}, {"city", "London"}};
+    const Form trap = {{"name", "Bot"}, {"city", "Spam"}, {"zestrel_website", "http://spam.test"}};
+    struct PageCase {
+        std::string name;
+        const ScriptSettings& settings;
+        Form form;
+        std::string said; // the page's one paragraph
+        std::string query; // what the database holds afterwards
+        Table after;
+    };
+    const PageCase cases[] = {
+        {"insert only", insert, ada, thanks, stored, {{"Ada", "0"}}},
+        {"an empty value cell leaves its column NULL", emptyCell, ada, thanks, stored, {{"Ada", "1"}}},
+        {"insert only, the spam trap filled in", insert, trap, thanks, stored, {}},
+        {"create only", create, {}, "The table made_here is ready.", count("made_here"), {{"1"}}},
+        {"create only, the spam trap filled in", create, trap, "The table made_here is ready.", count("made_here"),
+            {{"0"}}},
+        {"delete only", drop, {}, "The table visits has been deleted.", count("visits"), {{"0"}}},
+        {"delete only, the spam trap filled in", drop, trap, "The table visits has been deleted.", count("visits"),
+            {{"1"}}},
+    };
+    for (const PageCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Query("DROP TABLE IF EXISTS made_here, visits; CREATE TABLE visits (name VARCHAR(225), city VARCHAR(225))");
+        const Response r = Post(c.settings, c.form);
+        EXPECT_EQ(r.status, 200);
+        EXPECT_EQ(r.log, "");
+        EXPECT_TRUE(r.body.ends_with("<body>\n<p>" + c.said + "</p>\n</body></html>\n")) << r.body;
+        EXPECT_EQ(Query(c.query), c.after);
+    }
+    Query("DROP TABLE IF EXISTS visits");
 }
 
 TEST_F(SafeScripts, FailuresReachTheLogNotTheVisitor)

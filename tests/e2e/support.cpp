@@ -147,6 +147,36 @@ std::string Hex(std::string_view bytes)
     return hex;
 }
 
+std::vector<std::string> EncodedWords(std::string_view text)
+{
+    static const std::string_view kOpen = "=?UTF-8?B?", kClose = "?=";
+    static const std::string_view kDigits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::vector<std::string> words;
+    for (std::size_t at = text.find(kOpen); at != std::string_view::npos; at = text.find(kOpen, at)) {
+        at += kOpen.size();
+        const std::size_t end = text.find(kClose, at);
+        if (end == std::string_view::npos)
+            throw std::runtime_error("an encoded word without its end: " + std::string(text.substr(at)));
+        std::string bytes;
+        unsigned bits = 0, count = 0;
+        for (const char c : text.substr(at, end - at)) {
+            if (c == '=')
+                break;
+            const std::size_t digit = kDigits.find(c);
+            if (digit == std::string_view::npos)
+                throw std::runtime_error("not base64: " + std::string(text.substr(at, end - at)));
+            bits = (bits << 6) | static_cast<unsigned>(digit);
+            if ((count += 6) >= 8) {
+                count -= 8;
+                bytes.push_back(static_cast<char>((bits >> count) & 0xffu));
+            }
+        }
+        words.push_back(bytes);
+        at = end + kClose.size();
+    }
+    return words;
+}
+
 std::string UrlEncode(const std::string& text)
 {
     static const char* hex = "0123456789ABCDEF";

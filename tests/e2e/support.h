@@ -52,6 +52,10 @@ void WriteScript(const std::filesystem::path& file, const scriptgen::Lines& line
 // The bytes as upper-case hexadecimal digits, as MySQL's HEX() shows them.
 std::string Hex(std::string_view bytes);
 
+// What each RFC 2047 encoded word of the form =?UTF-8?B?...?= in `text`
+// stands for, decoded from base64 on its own, in order.
+std::vector<std::string> EncodedWords(std::string_view text);
+
 // A posted form, its fields in the order a browser sends them.
 using Form = std::vector<std::pair<std::string, std::string>>;
 
