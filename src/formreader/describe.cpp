@@ -3,6 +3,8 @@
 
 #include "scriptgen/postedname.h"
 
+#include <algorithm>
+
 namespace formreader {
 
 namespace {
@@ -34,6 +36,21 @@ std::string Renamings(const std::vector<std::string>& names)
     return List(names, [](const std::string& name) {
         return Quoted(name) + " arrives as " + Quoted(scriptgen::PostedKey(name).value_or(""));
     });
+}
+
+// The example of a name that sends a list: the first name with [] added, but
+// a name with a "[" that no "]" closes goes first and takes PHP's key, since
+// [] added to a[b would close its "[" (PHP files a[b[] under "a", key "b[",
+// still one value).
+std::string ListExample(const std::vector<std::string>& names)
+{
+    const auto stray = std::find_if(names.begin(), names.end(), [](const std::string& name) {
+        const std::size_t open = name.find('[');
+        return open != std::string::npos && name.find(']', open + 1) == std::string::npos;
+    });
+    if (stray == names.end())
+        return names.front() + "[]";
+    return scriptgen::PostedKey(*stray).value_or(*stray) + "[]";
 }
 
 std::string PlainList(const std::vector<std::string>& items)
@@ -72,7 +89,7 @@ std::string Describe(const Warning& warning)
     case Kind::LastValueOnly:
         return "These fields can send several values, but PHP keeps only the last: add [] to their names in the "
                "form, as in name=\"" +
-            warning.names.front() + "[]\": " + QuotedList(warning.names) + ".";
+            ListExample(warning.names) + "\": " + QuotedList(warning.names) + ".";
     case Kind::NotVariableNames:
         return "These names cannot be PHP variables, so the classic script will not run until the fields are "
                "renamed (letters, digits and _ only, not beginning with a digit), while the safe script (\"Safe "

@@ -79,12 +79,15 @@ TEST_P(ReadFormsTest, ReadsFormsFieldsAndWarnings)
 
 const Warning kNoMethod{Kind::NoMethod, {}, {}};
 
-// Latin-1 text as UTF-16LE with its byte-order mark.
-std::string Utf16LE(std::string_view latin1)
+// Text as UTF-16 in either byte order, with its byte-order mark.
+std::string Utf16(std::u16string_view text, bool bigEndian)
 {
-    std::string bytes = "\xFF\xFE";
-    for (const char c : latin1)
-        bytes.append({c, '\0'});
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char16_t unit : text) {
+        const char high = static_cast<char>(unit >> 8);
+        const char low = static_cast<char>(unit & 0xFF);
+        bytes.append(bigEndian ? std::string{high, low} : std::string{low, high});
+    }
     return bytes;
 }
 
@@ -118,8 +121,16 @@ INSTANTIATE_TEST_SUITE_P(Pages, ReadFormsTest,
             "windows-1252", {{"", "", "", {"prénom"}, {{Kind::NotUtf8Names, "windows-1252", {"prénom"}}}}}},
         PageCase{"undeclared UTF-8", {}, "<form method=post><input name=\"pr\xC3\xA9nom\"></form>", true, "UTF-8",
             {{"", "", "", {"prénom"}, {}}}},
-        PageCase{"UTF-16 with a byte-order mark", {}, Utf16LE("<form method=post><input name=\xE9>"), true, "UTF-16LE",
-            {{"", "", "", {"é"}, {}}}},
+        PageCase{"UTF-16 with a byte-order mark", {}, Utf16(u"<form method=post><input name=é>", false), true,
+            "UTF-16LE", {{"", "", "", {"é"}, {}}}},
+        PageCase{"UTF-16LE beyond the BMP", {}, Utf16(u"<form method=post><input name=\"𝒳😀\"></form>", false), true,
+            "UTF-16LE", {{"", "", "", {"𝒳😀"}, {}}}},
+        PageCase{"UTF-16BE beyond the BMP", {}, Utf16(u"<form method=post><input name=\"𝒳😀\"></form>", true), true,
+            "UTF-16BE", {{"", "", "", {"𝒳😀"}, {}}}},
+        // Browsers read a page that declares UTF-16 in ASCII markup as UTF-8.
+        PageCase{"UTF-16 declared without a byte-order mark", {},
+            "<meta charset=\"utf-16\"><form method=post><input name=\"pr\xC3\xA9nom\"></form>", true, "UTF-8",
+            {{"", "", "", {"prénom"}, {}}}},
         PageCase{"unknown charset", {}, "<meta charset=\" koi8-r \"><form method=post><input name=\"\xE9\"></form>",
             true, "koi8-r", {{"", "", "", {"é"}, {{Kind::NotUtf8Names, "koi8-r", {"é"}}}}}},
         PageCase{"names PHP drops or changes", {},
@@ -130,6 +141,14 @@ INSTANTIATE_TEST_SUITE_P(Pages, ReadFormsTest,
                 {{Kind::NotPost, "Dialog", {}}, {Kind::PlainTextBody, {}, {}},
                     {Kind::IgnoredNames, {}, {"[x]", "two\nlines"}}, {Kind::RenamedNames, {}, {"a[b", "a b"}},
                     {Kind::NotVariableNames, {}, {"this"}}}}}},
+        // PHP 8 turns a "[" that no "]" closes into "_", and every blank, dot
+        // and "[" after it too.
+        PageCase{"unclosed bracket", {},
+            "<form method=post><input type=checkbox name=\"a[b\" value=1><input type=checkbox name=\"a[b\" value=2>"
+            "<input name=\"c[d. e[\"></form>",
+            true, "UTF-8",
+            {{"", "", "", {"a_b", "c_d__e_"},
+                {{Kind::RenamedNames, {}, {"a[b", "c[d. e["}}, {Kind::LastValueOnly, {}, {"a[b"}}}}}},
         PageCase{"fields that send several values", {},
             "<form method=post><input type=checkbox name=size value=S><input type=checkbox name=size value=M>"
             "<input type=hidden name=news value=0><input type=checkbox name=news value=1>"
@@ -177,6 +196,57 @@ TEST(CharsetInContentTest, FindsTheLabelLikeBrowsers)
     };
     for (const ContentCase& c : cases)
         EXPECT_EQ(formreader::CharsetInContent(c.content), c.label) << c.content;
+}
+
+struct DescribeCase {
+    Warning warning;
+    std::string sentence;
+};
+
+TEST(DescribeTest, WordsEachWarning)
+{
+    const DescribeCase cases[] = {
+        {kNoMethod,
+            "The form names no method, so browsers send it with GET, but the script reads posted fields only: add "
+            "method=\"post\" to the form tag."},
+        {{Kind::NotPost, "get", {}},
+            "The form's method is \"get\", so browsers do not post it, but the script reads posted fields only: make "
+            "it method=\"post\"."},
+        {{Kind::PlainTextBody, {}, {}},
+            "The form sends its fields as plain text (enctype=\"text/plain\"), which PHP does not put into $_POST: "
+            "remove the enctype attribute."},
+        {{Kind::FileInputs, {}, {"photo", "cv"}},
+            "The form has file inputs, which the script does not handle, so they are not in the field list: \"photo\", "
+            "\"cv\". Their files will not reach the script: ask for files another way."},
+        {{Kind::UnnamedFields, {}, {"select"}},
+            "Skipped 1 field without a name, which browsers never send: select. Give each one a name=\"...\" in the "
+            "form if the script must read it."},
+        {{Kind::UnnamedFields, {}, {"input type=\"email\"", "textarea"}},
+            "Skipped 2 fields without a name, which browsers never send: input type=\"email\", textarea. Give each "
+            "one a name=\"...\" in the form if the script must read it."},
+        {{Kind::IgnoredNames, {}, {"[x]", "two\nlines"}},
+            "Left out names that PHP ignores or that hold a line break: \"[x]\", \"two\nlines\". Rename these fields "
+            "in the form if the script must read them."},
+        {{Kind::RenamedNames, {}, {"a[b", "x.y"}},
+            "PHP renames these fields, so the field list holds the names the script receives: \"a[b\" arrives as "
+            "\"a_b\", \"x.y\" arrives as \"x_y\"."},
+        {{Kind::LastValueOnly, {}, {"size", "extras"}},
+            "These fields can send several values, but PHP keeps only the last: add [] to their names in the form, "
+            "as in name=\"size[]\": \"size\", \"extras\"."},
+        // a[b[] would arrive as "a" with the key "b[", still one value.
+        {{Kind::LastValueOnly, {}, {"size", "a[b"}},
+            "These fields can send several values, but PHP keeps only the last: add [] to their names in the form, "
+            "as in name=\"a_b[]\": \"size\", \"a[b\"."},
+        {{Kind::NotVariableNames, {}, {"in-stock", "2nd"}},
+            "These names cannot be PHP variables, so the classic script will not run until the fields are renamed "
+            "(letters, digits and _ only, not beginning with a digit), while the safe script (\"Safe script for PHP "
+            "8\") takes them as they are: \"in-stock\", \"2nd\"."},
+        {{Kind::NotUtf8Names, "windows-1252", {"straße", "größe"}},
+            "Browsers send this form in windows-1252, but the saved script reads names in UTF-8, so \"straße\", "
+            "\"größe\" will not arrive: add accept-charset=\"UTF-8\" to the form tag."},
+    };
+    for (const DescribeCase& c : cases)
+        EXPECT_EQ(formreader::Describe(c.warning), c.sentence);
 }
 
 TEST(IsValidUtf8Test, RejectsWhatBrowsersWouldReplace)
