@@ -1,14 +1,19 @@
 // How the main window feels: one keystroke in a long field list (the whole
 // rebuild of the three pickers), compiling a large script and showing it in
-// the success box, and start-up to the window shown. Runs offscreen unless a
-// platform is chosen.
+// the success box, opening and saving large settings files, and start-up to
+// the window shown. Runs offscreen unless a platform is chosen.
+#include "core/settingsfile.h"
+#include "mainwindow/dialogs.h"
 #include "mainwindow/mainwindow.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTimer>
 #include <QWindow>
@@ -18,6 +23,8 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <string>
+#include <sys/resource.h>
 
 namespace {
 
@@ -171,6 +178,79 @@ void BM_ShowDetailsOfLargeScript(benchmark::State& state)
     }
 }
 BENCHMARK(BM_ShowDetailsOfLargeScript)->Unit(benchmark::kMillisecond);
+
+// Settings with 10,000 entries in every list, the round's name in each text,
+// every other mail entry ticked and every grid cell filled.
+QByteArray LargeSettingsFile(const std::string& round)
+{
+    constexpr int kEntries = 10000;
+    scriptgen::ScriptSettings s;
+    for (scriptgen::Lines* list : {&s.fieldList, &s.insertFields, &s.insertValues, &s.displayAllFields,
+             &s.displaySpecificFields, &s.createTableFields})
+        for (int i = 0; i < kEntries; ++i)
+            list->push_back(round + "_field_" + std::to_string(i));
+    for (int i = 0; i < kEntries; ++i)
+        s.mailVariables.push_back({"$" + s.fieldList[static_cast<std::size_t>(i)], i % 2 == 0});
+    s.useDatabase = s.sendMail = s.insertRecord = s.displayAll = s.displaySpecific = s.createTable = true;
+    s.host = s.userName = s.database = s.recipient = s.subject = s.sender = round;
+    s.insertTable = s.displayAllTable = s.displaySpecificTable = s.createTableName = s.dropTableName = round;
+    return zestrel::SettingsFileBytes(s);
+}
+
+double PeakMemoryMegabytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+// Open Settings... of such a file, up to every control showing it; two files
+// in turn, so that every control changes each time.
+void BM_OpenSettings(benchmark::State& state)
+{
+    const QTemporaryDir dir;
+    const QString files[] = {dir.filePath("a.zestrel"), dir.filePath("b.zestrel")};
+    for (const QString& file : files) {
+        QFile out(file);
+        if (!out.open(QIODevice::WriteOnly) || out.write(LargeSettingsFile(file.endsWith("a.zestrel") ? "a" : "b")) < 0)
+            state.SkipWithError("cannot write the settings files");
+    }
+    TForm1 form;
+    ShowAndWait(form);
+    int next = 0;
+    for (auto _ : state) {
+        zestrel::MessageBoxes::setNextAnswer(QMessageBox::Ok);
+        form.OpenSettingsFile(files[next]);
+        next = 1 - next;
+    }
+    zestrel::MessageBoxes::takeShown();
+    state.counters["bytes"] = static_cast<double>(QFileInfo(files[0]).size());
+    state.counters["peak_MB"] = PeakMemoryMegabytes();
+}
+BENCHMARK(BM_OpenSettings)->Unit(benchmark::kMillisecond);
+
+// Save Settings of the window holding such a file: the controls read, the
+// file written, flushed to the disk and put in place.
+void BM_SaveSettings(benchmark::State& state)
+{
+    const QTemporaryDir dir;
+    const QString file = dir.filePath("large.zestrel");
+    {
+        QFile out(file);
+        if (!out.open(QIODevice::WriteOnly) || out.write(LargeSettingsFile("a")) < 0)
+            state.SkipWithError("cannot write the settings file");
+    }
+    TForm1 form;
+    ShowAndWait(form);
+    zestrel::MessageBoxes::setNextAnswer(QMessageBox::Ok);
+    form.OpenSettingsFile(file);
+    zestrel::MessageBoxes::takeShown();
+    for (auto _ : state)
+        form.SaveSettings1Click();
+    state.counters["bytes"] = static_cast<double>(QFileInfo(file).size());
+    state.counters["peak_MB"] = PeakMemoryMegabytes();
+}
+BENCHMARK(BM_SaveSettings)->Unit(benchmark::kMillisecond);
 
 // Creating the window and showing it, after the first time in the process.
 void BM_StartupToShown(benchmark::State& state)

@@ -1,4 +1,4 @@
-#include "mainwindow/insertgrid.h"
+#include "core/insertgrid.h"
 
 #include <algorithm>
 
@@ -80,6 +80,14 @@ QStringList InsertGrid::dataValues() const
     for (int row = 1; row < rowCount_; ++row)
         values.append(cell(kValueColumn, row));
     return values;
+}
+
+void InsertGrid::setDataValues(const QStringList& values)
+{
+    const auto stored = static_cast<qsizetype>(cells_[kValueColumn].size());
+    const qsizetype rows = std::max(stored - 1, values.size());
+    for (qsizetype i = 0; i < rows; ++i)
+        setCell(kValueColumn, static_cast<int>(i + 1), i < values.size() ? values[i] : QString());
 }
 
 } // namespace zestrel

@@ -52,6 +52,10 @@ public:
     // Value cells of the visible rows below row 0, top to bottom.
     QStringList dataValues() const;
 
+    // Puts the values into the value cells below row 0, top to bottom, and
+    // empties the value cells below them, so no earlier value comes back.
+    void setDataValues(const QStringList& values);
+
 private:
     int rowCount_ = 2;
     int fixedRows_ = 1;

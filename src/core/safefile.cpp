@@ -1,4 +1,4 @@
-#include "mainwindow/scriptfile.h"
+#include "core/safefile.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,10 +20,7 @@ namespace {
 
 [[noreturn]] void Fail(const QString& path, const QString& reason)
 {
-    throw SaveError(QStringLiteral("Cannot save the script to \"%1\": %2.\n\nThe script stays compiled: choose "
-                                   "another name or folder, or mend the cause, and save it again.")
-                        .arg(QDir::toNativeSeparators(path), reason)
-                        .toStdString());
+    throw SaveError(path, reason);
 }
 
 [[noreturn]] void FailWithErrno(const QString& path, int error)
@@ -42,14 +39,6 @@ QString KindOf(mode_t mode)
     if (S_ISSOCK(mode))
         return QStringLiteral("a socket");
     return QStringLiteral("a special file");
-}
-
-QString LinkText(const QByteArray& link)
-{
-    QByteArray text(PATH_MAX, '\0');
-    const ssize_t size = readlink(link.constData(), text.data(), static_cast<std::size_t>(text.size()));
-    text.truncate(size < 0 ? 0 : static_cast<qsizetype>(size));
-    return QFile::decodeName(text);
 }
 
 // A descriptor closed when it goes out of scope.
@@ -82,7 +71,10 @@ private:
 // removed again unless it was given its final name.
 class TemporaryFile {
 public:
-    TemporaryFile(int folder, const QString& path) : folder_(folder), file_(Create(folder, path, name_)) {}
+    TemporaryFile(int folder, const QString& path, mode_t mode)
+        : folder_(folder), file_(Create(folder, path, mode, name_))
+    {
+    }
     ~TemporaryFile()
     {
         if (!name_.isEmpty())
@@ -97,7 +89,7 @@ public:
     void keep() { name_.clear(); }
 
 private:
-    static int Create(int folder, const QString& path, QByteArray& name)
+    static int Create(int folder, const QString& path, mode_t mode, QByteArray& name)
     {
         constexpr int kAttempts = 100;
         const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
@@ -105,9 +97,7 @@ private:
             QByteArray candidate(".zestrel-");
             for (int i = 0; i < 6; ++i)
                 candidate.append(letters[QRandomGenerator::global()->bounded(static_cast<int>(sizeof letters) - 1)]);
-            // The mode gives the file the permissions the user's umask allows
-            // any new file.
-            const int fd = openat(folder, candidate.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            const int fd = openat(folder, candidate.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
             if (fd >= 0) {
                 name = candidate;
                 return fd;
@@ -141,10 +131,36 @@ int RenameNoReplace(int folder, const QByteArray& from, const QByteArray& to)
 
 } // namespace
 
-QString ScriptFileName(const QString& chosen)
+QString LinkText(const QString& link)
 {
-    const QString suffix = QStringLiteral(".php");
+    QByteArray text(PATH_MAX, '\0');
+    const ssize_t size =
+        readlink(QFile::encodeName(link).constData(), text.data(), static_cast<std::size_t>(text.size()));
+    text.truncate(size < 0 ? 0 : static_cast<qsizetype>(size));
+    return QFile::decodeName(text);
+}
+
+SaveError::SaveError(const QString& path, const QString& reason)
+    : std::runtime_error(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason).toStdString()),
+      path_(path), reason_(reason)
+{
+}
+
+QString WithSuffix(const QString& chosen, const QString& suffix)
+{
     return chosen.endsWith(suffix, Qt::CaseInsensitive) ? chosen : chosen + suffix;
+}
+
+QByteArray ScriptBytes(const scriptgen::Lines& lines)
+{
+    std::size_t size = 0;
+    for (const std::string& line : lines)
+        size += line.size() + 2;
+    QByteArray bytes;
+    bytes.reserve(static_cast<qsizetype>(size));
+    for (const std::string& line : lines)
+        bytes.append(line.data(), static_cast<qsizetype>(line.size())).append("\r\n", 2);
+    return bytes;
 }
 
 SaveTarget InspectSaveTarget(const QString& name)
@@ -165,7 +181,7 @@ SaveTarget InspectSaveTarget(const QString& name)
     struct stat linked {};
     if (stat(native.constData(), &linked) != 0) {
         if (errno == ENOENT)
-            Fail(name, QStringLiteral("it is a symbolic link to \"%1\", which does not exist").arg(LinkText(native)));
+            Fail(name, QStringLiteral("it is a symbolic link to \"%1\", which does not exist").arg(LinkText(name)));
         if (errno == ELOOP)
             Fail(name, QStringLiteral("it is a symbolic link that leads round in a loop"));
         FailWithErrno(name, errno);
@@ -180,28 +196,26 @@ SaveTarget InspectSaveTarget(const QString& name)
     return {name, file, true};
 }
 
-bool WriteScriptFile(const SaveTarget& target, const scriptgen::Lines& lines)
+bool WriteFileSafely(const SaveTarget& target, const QByteArray& bytes, std::optional<mode_t> mode)
 {
-    std::size_t size = 0;
-    for (const std::string& line : lines)
-        size += line.size() + 2;
-    QByteArray bytes;
-    bytes.reserve(static_cast<qsizetype>(size));
-    for (const std::string& line : lines)
-        bytes.append(line.data(), static_cast<qsizetype>(line.size())).append("\r\n", 2);
-
     const QFileInfo file(target.file);
     const QByteArray fileName = QFile::encodeName(file.fileName());
     Descriptor folder(open(QFile::encodeName(file.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.get() < 0)
         FailWithErrno(target.name, errno);
 
-    TemporaryFile temporary(folder.get(), target.name);
-    // A replaced file keeps its permissions.
+    // Without a mode of its own the file gets the permissions the user's
+    // umask allows any new file, and a replaced file keeps its own.
+    TemporaryFile temporary(folder.get(), target.name, mode.value_or(0666));
     struct stat existing {};
-    if (target.exists && fstatat(folder.get(), fileName.constData(), &existing, 0) == 0 &&
-        fchmod(temporary.file().get(), existing.st_mode & 07777) != 0)
+    if (mode) {
+        // Exactly the mode asked for, which the umask may have narrowed at creation.
+        if (fchmod(temporary.file().get(), *mode) != 0)
+            FailWithErrno(target.name, errno);
+    } else if (target.exists && fstatat(folder.get(), fileName.constData(), &existing, 0) == 0 &&
+        fchmod(temporary.file().get(), existing.st_mode & 07777) != 0) {
         FailWithErrno(target.name, errno);
+    }
     const char* data = bytes.constData();
     std::size_t left = static_cast<std::size_t>(bytes.size());
     while (left > 0) {

@@ -1,4 +1,4 @@
-#include "mainwindow/textrules.h"
+#include "core/textrules.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -6,24 +6,10 @@
 
 namespace zestrel {
 
-namespace {
-
 bool IsLineBreak(QChar c)
 {
     return c == u'\n' || c == u'\r' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator || c == u'\v' ||
         c == u'\f' || c == QChar(0x85);
-}
-
-} // namespace
-
-QStringList LogicalLines(const QString& text)
-{
-    if (text.isEmpty())
-        return {};
-    QStringList lines = text.split(u'\n');
-    if (lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
 }
 
 QString FlattenLineBreaks(const QString& text, int* cursor)

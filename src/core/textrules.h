@@ -5,9 +5,8 @@
 
 namespace zestrel {
 
-// The lines of a multi-line edit's text: split at line breaks only (however
-// the edit wraps them on screen); a final line break adds no empty line.
-QStringList LogicalLines(const QString& text);
+// Whether a single-line box would take the character for a line break.
+bool IsLineBreak(QChar c);
 
 // Replaces every line break (CR LF counting as one) by a space, keeping
 // `cursor` on the same character; used by single-line boxes.

@@ -9,6 +9,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QStringListModel>
+#include <QTextBlock>
+#include <QTextDocument>
 
 namespace zestrel {
 
@@ -59,11 +61,11 @@ QCheckBox* AddCheckBox(QWidget* parent, const char* name, QRect bounds, const QS
     return Place(new QCheckBox(caption, parent), name, bounds);
 }
 
-QComboBox* AddComboBox(QWidget* parent, const char* name, QRect bounds, const QString& text, QStringListModel* model)
+QComboBox* AddComboBox(QWidget* parent, const char* name, QRect bounds, const QString& text, QAbstractItemModel* model)
 {
     auto* combo = Place(new PickerBox(parent), name, bounds);
     combo->setEditable(true);
-    combo->setModel(model);
+    combo->setListModel(model);
     // The text is exactly what the user typed or picked: no completion, and
     // Enter does not add the text to the list.
     combo->setCompleter(nullptr);
@@ -75,14 +77,33 @@ QComboBox* AddComboBox(QWidget* parent, const char* name, QRect bounds, const QS
     return combo;
 }
 
-void SetTabOrder(std::initializer_list<QWidget*> chain)
+QStringList MemoLines(const QPlainTextEdit* memo)
 {
-    QWidget* previous = nullptr;
-    for (QWidget* widget : chain) {
-        if (previous)
-            QWidget::setTabOrder(previous, widget);
-        previous = widget;
-    }
+    // Read block by block: the edit's plain text would turn no-break spaces
+    // into blanks and line separators into line breaks.
+    QStringList lines;
+    const QTextDocument* document = memo->document();
+    lines.reserve(document->blockCount());
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
+        lines.append(block.text());
+    // One block is always there, and the one after a final line break is
+    // empty: neither is a line.
+    if (lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+void ShowLines(QPlainTextEdit* memo, const QStringList& lines)
+{
+    QString text = lines.join(QLatin1Char('\n'));
+    // A final line break adds no line, so a last line that is empty needs
+    // one more.
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        text += QLatin1Char('\n');
+    // Set on the document: the edit's own setPlainText() also gives every
+    // character the edit's format again, a tenth of the time it takes to open
+    // a settings file with long lists, for no change on screen.
+    memo->document()->setPlainText(text);
 }
 
 } // namespace zestrel

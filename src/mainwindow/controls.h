@@ -5,16 +5,15 @@
 #include <QFont>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 
-#include <initializer_list>
-
+class QAbstractItemModel;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
-class QStringListModel;
 class QWidget;
 
 namespace zestrel {
@@ -36,9 +35,14 @@ QLineEdit* AddEdit(QWidget* parent, const char* name, QRect bounds, const QStrin
 QPlainTextEdit* AddMemo(QWidget* parent, const char* name, QRect bounds, bool scrollBar);
 QCheckBox* AddCheckBox(QWidget* parent, const char* name, QRect bounds, const QString& caption);
 // An editable combo box showing `text`, its list taken from `model`.
-QComboBox* AddComboBox(QWidget* parent, const char* name, QRect bounds, const QString& text, QStringListModel* model);
+QComboBox* AddComboBox(QWidget* parent, const char* name, QRect bounds, const QString& text, QAbstractItemModel* model);
 
-// Keyboard focus order within a container follows the given order.
-void SetTabOrder(std::initializer_list<QWidget*> chain);
+// The lines of a multi-line edit, each exactly as typed: split at line
+// breaks only, however the edit wraps them on screen; a final line break adds
+// no empty line.
+QStringList MemoLines(const QPlainTextEdit* memo);
+
+// Shows the lines in a multi-line edit, so that MemoLines gives them back.
+void ShowLines(QPlainTextEdit* memo, const QStringList& lines);
 
 } // namespace zestrel

@@ -32,6 +32,12 @@ QStringList& OpenedWith()
     return names;
 }
 
+QStringList& SettingsOpenedAt()
+{
+    static QStringList places;
+    return places;
+}
+
 QQueue<int>& Choices()
 {
     static QQueue<int> rows;
@@ -177,6 +183,36 @@ QString OpenDialog::execute(QWidget* parent)
     if (!chosen.isEmpty())
         fileName_ = chosen;
     return chosen;
+}
+
+SettingsDialog::SettingsDialog(QObject* parent)
+    : QObject(parent), filter_(QStringLiteral("Zestrel Settings (*.zestrel);;All Files (*)"))
+{
+}
+
+QString SettingsDialog::chooseToOpen(QWidget* parent, const QString& start)
+{
+    if (!names().isEmpty()) {
+        SettingsOpenedAt().append(start);
+        return names().dequeue();
+    }
+    return QFileDialog::getOpenFileName(parent, QStringLiteral("Open Settings"), start, filter_);
+}
+
+QString SettingsDialog::chooseToSave(QWidget* parent, const QString& start)
+{
+    if (!names().isEmpty()) {
+        SettingsOpenedAt().append(start);
+        return names().dequeue();
+    }
+    // Replacing is asked by the caller, about the file it really writes.
+    return QFileDialog::getSaveFileName(
+        parent, QStringLiteral("Save Settings"), start, filter_, nullptr, QFileDialog::DontConfirmOverwrite);
+}
+
+QStringList SettingsDialog::takeOpenedAt()
+{
+    return std::exchange(SettingsOpenedAt(), {});
 }
 
 int FormChoice::choose(QWidget* parent, const QStringList& entries)

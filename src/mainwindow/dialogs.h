@@ -107,6 +107,27 @@ private:
     QString fileName_;
 };
 
+// The dialogs that choose a settings file to open or to save to, each
+// opening at the name or folder it is given. Production shows the system's
+// dialogs; tests answer in advance with setNextFileName() (an empty name
+// cancels) and read where the answered dialogs opened with takeOpenedAt().
+class SettingsDialog : public QObject, public FileNamesInAdvance<SettingsDialog> {
+    Q_OBJECT
+public:
+    explicit SettingsDialog(QObject* parent = nullptr);
+
+    QString filter() const { return filter_; }
+
+    // The chosen full name, or an empty string when the user cancelled.
+    QString chooseToOpen(QWidget* parent, const QString& start);
+    QString chooseToSave(QWidget* parent, const QString& start);
+
+    static QStringList takeOpenedAt();
+
+private:
+    QString filter_;
+};
+
 // The short list the user picks one form from when a page holds several.
 // Production shows a modal list; tests answer in advance with setNextChoice()
 // (-1 cancels) and read the lists offered with takeOffered().

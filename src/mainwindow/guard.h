@@ -1,19 +1,24 @@
 #pragma once
 
-// The body of every handler of the main window runs through Guard.
+// The body of every handler of the windows runs through Guard.
+#include "core/textrules.h"
 #include "mainwindow/dialogs.h"
-#include "mainwindow/mainwindow.h"
-#include "mainwindow/textrules.h"
 
 #include <exception>
 
-template <typename Body> void TForm1::Guard(Body&& body) noexcept
+namespace zestrel {
+
+// Runs a handler body; an error it raises is shown in an error box and the
+// window goes on.
+template <typename Body> void Guard(Body&& body) noexcept
 {
     try {
         body();
     } catch (const std::exception& error) {
-        zestrel::MessageBoxes::error(zestrel::ApplicationTitle(), QString::fromUtf8(error.what()));
+        MessageBoxes::error(ApplicationTitle(), QString::fromUtf8(error.what()));
     } catch (...) {
-        zestrel::MessageBoxes::error(zestrel::ApplicationTitle(), QStringLiteral("An unexpected error occurred."));
+        MessageBoxes::error(ApplicationTitle(), QStringLiteral("An unexpected error occurred."));
     }
 }
+
+} // namespace zestrel

@@ -1,8 +1,8 @@
 #include "mainwindow/onlinecommand.h"
 
 #include "about/website.h"
+#include "core/textrules.h"
 #include "mainwindow/dialogs.h"
-#include "mainwindow/textrules.h"
 
 namespace zestrel {
 

@@ -4,6 +4,26 @@
 
 namespace zestrel {
 
+void PickerBox::setListModel(QAbstractItemModel* model)
+{
+    setModel(model);
+    connect(model, &QAbstractItemModel::modelAboutToBeReset, this, &PickerBox::keepText);
+    connect(model, &QAbstractItemModel::modelReset, this, &PickerBox::restoreText);
+}
+
+void PickerBox::keepText()
+{
+    keptText_ = currentText();
+    wereBlocked_ = blockSignals(true);
+}
+
+void PickerBox::restoreText()
+{
+    setCurrentIndex(-1);
+    setEditText(keptText_);
+    blockSignals(wereBlocked_);
+}
+
 void PickerBox::showPopup()
 {
     QComboBox::showPopup();

@@ -1,10 +1,13 @@
 // Reading the field list from the user's own HTML form: the button and file
 // drops, the choice among several forms, the field list replaced as one undo
 // step, the report, and the script name Save Script proposes next.
+#include "core/settingsfile.h"
+#include "core/textrules.h"
 #include "formreader/formreader.h"
 #include "mainwindow/dialogs.h"
 #include "mainwindow/guard.h"
 #include "mainwindow/mainwindow.h"
+#include "mainwindow/scriptsetuppage.h"
 #include "scriptgen/safe/check.h"
 
 #include <QDir>
@@ -154,15 +157,22 @@ void TForm1::SetUpFormReading()
     OpenDialog1 = new zestrel::OpenDialog(this);
     OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
     setAcceptDrops(true);
-    auto* drops =
-        new FileDropFilter(this, [this](const QString& path) { Guard([this, &path] { ReadFormFile(path); }); });
+    auto* drops = new FileDropFilter(this, [this](const QString& path) { OpenDroppedFile(path); });
     installEventFilter(drops);
-    Memo1->viewport()->installEventFilter(drops);
+    TabSheet1->fieldList()->viewport()->installEventFilter(drops);
+}
+
+void TForm1::OpenDroppedFile(const QString& path)
+{
+    if (path.endsWith(QLatin1String(zestrel::kSettingsSuffix), Qt::CaseInsensitive))
+        OpenSettingsFile(path);
+    else
+        zestrel::Guard([this, &path] { ReadFormFile(path); });
 }
 
 void TForm1::Button1Click()
 {
-    Guard([this] {
+    zestrel::Guard([this] {
         const QString path = OpenDialog1->execute(this);
         if (!path.isEmpty())
             ReadFormFile(path);
@@ -201,7 +211,7 @@ void TForm1::ReadFormFile(const QString& path)
     }
     const formreader::Form& form = page.forms[static_cast<std::size_t>(chosen)];
     if (!form.fields.empty()) {
-        ReplaceLines(Memo1, form.fields);
+        ReplaceLines(TabSheet1->fieldList(), form.fields);
         if (const QString script = ScriptForAction(path, form.action); !script.isEmpty())
             SaveDialog1->propose(script);
     }

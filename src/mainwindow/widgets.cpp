@@ -1,7 +1,7 @@
 #include "mainwindow/widgets.h"
 
+#include "core/textrules.h"
 #include "mainwindow/checklistbox.h"
-#include "mainwindow/textrules.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -67,6 +67,15 @@ void CheckListModel::setEntries(QStringList entries)
 bool CheckListModel::isChecked(int row) const
 {
     return row >= 0 && row < entries_.size() && checked_[static_cast<std::size_t>(row)];
+}
+
+void CheckListModel::setChecked(int row, bool checked)
+{
+    if (row < 0 || row >= entries_.size())
+        return;
+    checked_[static_cast<std::size_t>(row)] = checked;
+    const QModelIndex entry = index(row);
+    emit dataChanged(entry, entry, {Qt::CheckStateRole});
 }
 
 int CheckListModel::rowCount(const QModelIndex& parent) const

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mainwindow/insertgrid.h"
+#include "core/insertgrid.h"
 
 #include <QAbstractListModel>
 #include <QAbstractTableModel>
@@ -61,6 +61,8 @@ public:
     void setEntries(QStringList entries);
     const QStringList& entries() const { return entries_; }
     bool isChecked(int row) const;
+    // Ticks or unticks an entry; a row that is not there is left alone.
+    void setChecked(int row, bool checked);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;

@@ -17,6 +17,42 @@ struct MailItem {
 // typed, or the safe one for current PHP, which treats every text as data.
 enum class Target { Classic, Safe };
 
+// Each setting by name, in the order the window shows them, so that a report
+// about the settings can say which one it concerns.
+enum class Setting {
+    FieldList,
+    UseDatabase,
+    Host,
+    UserName,
+    Password,
+    Database,
+    Target,
+    SendMail,
+    Recipient,
+    Subject,
+    Sender,
+    MailVariables,
+    SuccessPage,
+    FailurePage,
+    InsertRecord,
+    InsertTable,
+    InsertFields,
+    InsertValues,
+    DisplayAll,
+    DisplayAllTable,
+    DisplayAllFields,
+    DisplaySpecific,
+    DisplaySpecificTable,
+    WhereField,
+    WhereValue,
+    DisplaySpecificFields,
+    CreateTable,
+    CreateTableName,
+    CreateTableFields,
+    DropTable,
+    DropTableName,
+};
+
 // Everything a compile reads from the main window, captured at the moment of
 // the command. Texts are UTF-8 and are used exactly as typed.
 struct ScriptSettings {

@@ -1,6 +1,7 @@
 // What keeps settings from giving a working safe script: one row per kind of
 // mistake, from sound settings with every task ticked, with the exact
 // problems the user is shown.
+#include "core/checkreport.h"
 #include "scriptgen/safe/check.h"
 #include "scriptgen/safe/values.h"
 
@@ -14,9 +15,14 @@
 
 namespace {
 
-using scriptgen::Box;
-using scriptgen::Problem;
 using scriptgen::ScriptSettings;
+using scriptgen::Setting;
+
+// A problem as the user reads it: the box it concerns and the sentence.
+struct Shown {
+    Setting setting;
+    std::string text;
+};
 
 ScriptSettings Sound()
 {
@@ -49,7 +55,7 @@ ScriptSettings Sound()
 struct CheckCase {
     std::string name;
     std::function<void(ScriptSettings&)> change;
-    std::vector<Problem> expected;
+    std::vector<Shown> expected;
 };
 
 void PrintTo(const CheckCase& c, std::ostream* os)
@@ -63,11 +69,13 @@ TEST_P(SafeCheckTest, ListsEveryProblemInPlainWords)
 {
     ScriptSettings settings = Sound();
     GetParam().change(settings);
-    const std::vector<Problem> problems = scriptgen::CheckSafeScript(settings);
-    ASSERT_EQ(problems.size(), GetParam().expected.size()) << (problems.empty() ? "" : problems.front().text);
+    const std::vector<scriptgen::Problem> problems = scriptgen::CheckSafeScript(settings);
+    ASSERT_EQ(problems.size(), GetParam().expected.size())
+        << (problems.empty() ? "" : zestrel::Describe(problems.front()).toStdString());
     for (std::size_t i = 0; i < problems.size(); ++i) {
-        EXPECT_EQ(problems[i].text, GetParam().expected[i].text);
-        EXPECT_EQ(problems[i].box, GetParam().expected[i].box) << problems[i].text;
+        const std::string text = zestrel::Describe(problems[i]).toStdString();
+        EXPECT_EQ(text, GetParam().expected[i].text);
+        EXPECT_EQ(problems[i].setting, GetParam().expected[i].setting) << text;
     }
 }
 
@@ -98,27 +106,27 @@ INSTANTIATE_TEST_SUITE_P(Settings, SafeCheckTest,
                 s.useDatabase = s.sendMail = s.insertRecord = s.displayAll = s.displaySpecific = s.createTable =
                     s.dropTable = false;
             },
-            {{Box::Switches,
+            {{Setting::UseDatabase,
                 "No task is ticked: tick what the script must do, such as \"Send variables via email\" or \"Use "
                 "'Database Records'\"."}}},
         CheckCase{"DatabaseTasksWithoutConnection", [](ScriptSettings& s) { s.useDatabase = false; },
-            {{Box::Switches,
+            {{Setting::UseDatabase,
                 "The database tasks need a database: tick \"Use a MySql Database\" on the page Script Setup and fill "
                 "in its boxes."}}},
         CheckCase{"FieldNamesPhpCannotReceive",
             [](ScriptSettings& s) {
                 s.fieldList = {"name", "[x]", "   ", "email", "zestrel_website", "first name", "zestrel.website"};
             },
-            {{Box::FieldList,
+            {{Setting::FieldList,
                  "Enter Variables, line 2: \"[x]\" is not a name a form can send: it must hold more than blanks and "
                  "must not begin with \"[\"."},
-                {Box::FieldList,
+                {Setting::FieldList,
                     "Enter Variables, line 3: \"   \" is not a name a form can send: it must hold more than blanks "
                     "and must not begin with \"[\"."},
-                {Box::FieldList,
+                {Setting::FieldList,
                     "Enter Variables, line 5: \"zestrel_website\" arrives as \"zestrel_website\", the spam trap, which "
                     "the script checks by itself: remove the line, or give the form's field another name."},
-                {Box::FieldList,
+                {Setting::FieldList,
                     "Enter Variables, line 7: \"zestrel.website\" arrives as \"zestrel_website\", the spam trap, which "
                     "the script checks by itself: remove the line, or give the form's field another name."}}},
         CheckCase{"NoFieldsForMailAndInsert",
@@ -129,8 +137,8 @@ INSTANTIATE_TEST_SUITE_P(Settings, SafeCheckTest,
                 s.mailVariables = {};
                 s.insertValues = {"Ada", "", "ada@shop.test"};
             },
-            {{Box::FieldList, "Enter Variables is empty: type the names of the form's fields, one per line."},
-                {Box::MailVariables,
+            {{Setting::FieldList, "Enter Variables is empty: type the names of the form's fields, one per line."},
+                {Setting::MailVariables,
                     "Select variables to email: no field is ticked: tick the fields the mail must carry."}}},
         CheckCase{"ConnectionBoxes",
             [](ScriptSettings& s) {
@@ -138,9 +146,9 @@ INSTANTIATE_TEST_SUITE_P(Settings, SafeCheckTest,
                 s.userName = "";
                 s.database = Repeat("d", 65);
             },
-            {{Box::Host, "Host \"db:abc\": the port after \":\" must be a number from 1 to 65535."},
-                {Box::UserName, "Username is empty: type the MySQL user the script connects as."},
-                {Box::Database,
+            {{Setting::Host, "Host \"db:abc\": the port after \":\" must be a number from 1 to 65535."},
+                {Setting::UserName, "Username is empty: type the MySQL user the script connects as."},
+                {Setting::Database,
                     "Database Name \"dddddddddddddddddddddddddddddddddddddddd\xe2\x80\xa6\" is longer than the 64 "
                     "characters MySQL allows: shorten it."}}},
         CheckCase{"MistypedFieldsInValueBoxes",
@@ -151,19 +159,19 @@ INSTANTIATE_TEST_SUITE_P(Settings, SafeCheckTest,
                 s.insertValues = {"$nam", "", "$email"};
                 s.whereValue = "$first";
             },
-            {{Box::Recipient,
+            {{Setting::Recipient,
                  "\"$mail\" in Recipient's email is not a field of the form: pick one from the list of fields, or "
                  "correct the name."},
-                {Box::Subject,
+                {Setting::Subject,
                     "\"$topic\" in Subject is not a field of the form: pick one from the list of fields, or correct "
                     "the name."},
-                {Box::Sender,
+                {Setting::Sender,
                     "\"$emial\" in From is not a field of the form: pick one from the list of fields, or correct the "
                     "name."},
-                {Box::InsertValues,
+                {Setting::InsertValues,
                     "\"$nam\" in Variable / Value, row 1 is not a field of the form: pick one from the list of "
                     "fields, or correct the name."},
-                {Box::WhereValue,
+                {Setting::WhereValue,
                     "\"$first\" in the value after \"=\" is not a field of the form: pick one from the list of "
                     "fields, or correct the name."}}},
         CheckCase{"LiteralTextsThatOnlyLookLikeFields",
@@ -181,23 +189,23 @@ INSTANTIATE_TEST_SUITE_P(Settings, SafeCheckTest,
                 s.successPage = "http://";
                 s.failurePage = "";
             },
-            {{Box::Recipient,
+            {{Setting::Recipient,
                  "Recipient's email \"you@example.com\" is a sample address, which receives no mail: type the "
                  "address that must get the mail."},
-                {Box::Recipient,
+                {Setting::Recipient,
                     "Recipient's email \"\" is not an e-mail address: type one such as name@example.org (several "
                     "separated by commas), or pick a field of the form."},
-                {Box::Recipient,
+                {Setting::Recipient,
                     "Recipient's email \"not an address\" is not an e-mail address: type one such as "
                     "name@example.org (several separated by commas), or pick a field of the form."},
-                {Box::Subject, "Subject is empty: type the subject of the mail, or pick a field of the form."},
-                {Box::Sender,
+                {Setting::Subject, "Subject is empty: type the subject of the mail, or pick a field of the form."},
+                {Setting::Sender,
                     "From \"Shop <shop@shop.test>\" is not one e-mail address: type the address the mail comes from, "
                     "such as webmaster@example.org, pick a field of the form, or leave it empty."},
-                {Box::SuccessPage,
+                {Setting::SuccessPage,
                     "Success Page still shows \"http://\": type the address of the page to show after the mail was "
                     "sent, such as thanks.html."},
-                {Box::FailurePage,
+                {Setting::FailurePage,
                     "Failure Page is empty: type the address of the page to show when the mail could not be sent, "
                     "such as thanks.html."}}},
         CheckCase{"InsertPairs",
@@ -206,16 +214,17 @@ INSTANTIATE_TEST_SUITE_P(Settings, SafeCheckTest,
                 s.insertFields = {"name", "", "Name"};
                 s.insertValues = {"$name", "Ada", ""};
             },
-            {{Box::InsertTable, "Insert into Table is empty: type the name as it is in the database."},
-                {Box::InsertValues,
+            {{Setting::InsertTable, "Insert into Table is empty: type the name as it is in the database."},
+                {Setting::InsertValues,
                     "Variable / Value, row 2: \"Ada\" stands beside no table field: type the field's name on line 2 "
                     "of Table Fields, or clear the value."},
-                {Box::InsertFields, "Table Fields, line 3: \"Name\" is listed twice: remove one of the two lines."}}},
+                {Setting::InsertFields,
+                    "Table Fields, line 3: \"Name\" is listed twice: remove one of the two lines."}}},
         CheckCase{"InsertWithoutValues",
             [](ScriptSettings& s) {
                 s.insertValues = {"", "", ""};
             },
-            {{Box::InsertValues,
+            {{Setting::InsertValues,
                 "No table field has a value: click a field's Variable / Value cell and pick a field of the form, or "
                 "type a value."}}},
         CheckCase{"NamesMySqlRefuses",
@@ -226,31 +235,33 @@ INSTANTIATE_TEST_SUITE_P(Settings, SafeCheckTest,
                 s.whereField = "mood \xf0\x9f\x98\x80";
                 s.dropTableName = "old\npeople";
             },
-            {{Box::DisplayAllTable,
+            {{Setting::DisplayAllTable,
                  "Display from Table (Display All Records) \"$table\" begins with \"$\", but names of tables and "
                  "fields cannot come from the form: type the name as it is in the database."},
-                {Box::DisplayAllFields,
+                {Setting::DisplayAllFields,
                     "Fields to display (Display All Records) is empty: type the fields to show, one per line."},
-                {Box::WhereField,
+                {Setting::WhereField,
                     "Where Field \"mood \xf0\x9f\x98\x80\" holds \"\xf0\x9f\x98\x80\", a character MySQL does not "
                     "allow in names: remove it."},
-                {Box::CreateTableName,
+                {Setting::CreateTableName,
                     "Table name (New Database Table) \"x \" ends with a blank, which MySQL does not allow: remove the "
                     "blank."},
-                {Box::DropTableName,
+                {Setting::DropTableName,
                     "Table Name (Delete Table) \"old\npeople\" holds a line break or another control character, "
                     "which MySQL does not allow: remove it."}}},
         CheckCase{"NameThatIsNotUtf8", [](ScriptSettings& s) { s.dropTableName = "old\xf8\x88\x80"; },
-            {{Box::DropTableName,
-                "Table Name (Delete Table) \"old\xf8\x88\x80\" is not valid UTF-8 text: type the name again."}}},
+            {{Setting::DropTableName,
+                // The message shows each byte that is no character as U+FFFD.
+                "Table Name (Delete Table) \"old\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\" is not valid UTF-8 text: "
+                "type the name again."}}},
         CheckCase{"NewTableColumns",
             [](ScriptSettings& s) {
                 s.createTableFields = {"ID", "name", "", "Ärger", "ärger"};
             },
-            {{Box::CreateTableFields,
+            {{Setting::CreateTableFields,
                  "Fields (New Database Table), line 1: \"ID\" is the record number the script adds by itself: remove "
                  "the line, or give the field another name."},
-                {Box::CreateTableFields,
+                {Setting::CreateTableFields,
                     "Fields (New Database Table), line 5: \"ärger\" is listed twice: remove one of the two lines."}}},
         CheckCase{"TooManyColumnsForOneRow",
             [](ScriptSettings& s) {
@@ -258,43 +269,162 @@ INSTANTIATE_TEST_SUITE_P(Settings, SafeCheckTest,
                 for (int i = 0; i < 73; ++i)
                     s.createTableFields.push_back("f" + std::to_string(i));
             },
-            {{Box::CreateTableFields,
+            {{Setting::CreateTableFields,
                 "Fields (New Database Table) lists 73 fields, but a MySQL table holds at most 72 text fields of 225 "
-                "characters: use two tables."}}}),
+                "characters: use two tables."}}},
+        CheckCase{"LimitsReachedButNotPassed",
+            [](ScriptSettings& s) {
+                s.createTableFields.clear();
+                for (int i = 0; i < 72; ++i)
+                    s.createTableFields.push_back("f" + std::to_string(i));
+                s.database = Repeat("d", 64);
+                s.insertTable = Repeat("\xc3\xa4", 64); // counted in characters, not bytes
+            },
+            {}},
+        CheckCase{"NameOneCharacterTooLong", [](ScriptSettings& s) { s.createTableName = Repeat("\xc3\xa4", 65); },
+            {{Setting::CreateTableName,
+                "Table name (New Database Table) \"" + Repeat("\xc3\xa4", 40) +
+                    "\xe2\x80\xa6\" is longer than the 64 characters MySQL allows: shorten it."}}},
+        CheckCase{"ConnectionAloneIsATask",
+            [](ScriptSettings& s) {
+                s = ScriptSettings{};
+                s.target = scriptgen::Target::Safe;
+                s.useDatabase = true;
+                s.host = "localhost";
+                s.userName = "webuser";
+                s.database = "shop";
+            },
+            {}},
+        CheckCase{"InsertWithoutFields",
+            [](ScriptSettings& s) {
+                s.fieldList = {};
+                s.sendMail = false;
+                s.insertValues = {"Ada", "", "ada@shop.test"};
+                s.whereValue = "Ada";
+            },
+            {{Setting::FieldList, "Enter Variables is empty: type the names of the form's fields, one per line."}}},
+        CheckCase{"MailWithoutFields",
+            [](ScriptSettings& s) {
+                s = ScriptSettings{};
+                s.target = scriptgen::Target::Safe;
+                s.sendMail = true;
+                s.recipient = "owner@shop.test";
+                s.subject = "Feedback";
+                s.successPage = "thanks.html";
+                s.failurePage = "sorry.html";
+            },
+            {{Setting::FieldList, "Enter Variables is empty: type the names of the form's fields, one per line."},
+                {Setting::MailVariables,
+                    "Select variables to email: no field is ticked: tick the fields the mail must carry."}}},
+        CheckCase{"PagesHoldingControlCharacters",
+            [](ScriptSettings& s) {
+                s.successPage = "thanks\n.html";
+                s.failurePage = "sorry\x7f.html";
+            },
+            {{Setting::SuccessPage,
+                 "Success Page holds a line break or another control character: type the address of the page to show "
+                 "after the mail was sent, such as thanks.html."},
+                {Setting::FailurePage,
+                    "Failure Page holds a line break or another control character: type the address of the page to "
+                    "show when the mail could not be sent, such as thanks.html."}}},
+        CheckCase{"AddressesAtTheEdges",
+            [](ScriptSettings& s) {
+                s.recipient = "a@localhost, x@example.org,y@mail.example.net , z@EXAMPLE.COM,owner@notexample.com  ,"
+                              "azAZ09!#$%&'*+-/=?^_`{|}~.x@a-z.AZ09.test";
+                s.sender = "caf\xc3\xa9@shop.test";
+            },
+            {{Setting::Recipient,
+                 "Recipient's email \"a@localhost\" is not an e-mail address: type one such as name@example.org "
+                 "(several separated by commas), or pick a field of the form."},
+                {Setting::Recipient,
+                    "Recipient's email \"x@example.org\" is a sample address, which receives no mail: type the "
+                    "address that must get the mail."},
+                {Setting::Recipient,
+                    "Recipient's email \"y@mail.example.net\" is a sample address, which receives no mail: type the "
+                    "address that must get the mail."},
+                {Setting::Recipient,
+                    "Recipient's email \"z@EXAMPLE.COM\" is a sample address, which receives no mail: type the "
+                    "address that must get the mail."},
+                {Setting::Sender,
+                    "From \"caf\xc3\xa9@shop.test\" is not one e-mail address: type the address the mail comes from, "
+                    "such as webmaster@example.org, pick a field of the form, or leave it empty."}}},
+        CheckCase{"DomainLabelsOutOfShape",
+            [](ScriptSettings& s) {
+                s.recipient = "a@-shop.test,b@shop-.test,c@shop..test,d@" + Repeat("x", 64) + ".test";
+            },
+            {{Setting::Recipient,
+                 "Recipient's email \"a@-shop.test\" is not an e-mail address: type one such as name@example.org "
+                 "(several separated by commas), or pick a field of the form."},
+                {Setting::Recipient,
+                    "Recipient's email \"b@shop-.test\" is not an e-mail address: type one such as name@example.org "
+                    "(several separated by commas), or pick a field of the form."},
+                {Setting::Recipient,
+                    "Recipient's email \"c@shop..test\" is not an e-mail address: type one such as name@example.org "
+                    "(several separated by commas), or pick a field of the form."},
+                {Setting::Recipient,
+                    "Recipient's email \"d@" + Repeat("x", 38) +
+                        "\xe2\x80\xa6\" is not an e-mail address: type one such as name@example.org (several "
+                        "separated by commas), or pick a field of the form."}}},
+        CheckCase{"TickedEntryOfABlankLineIsNoField",
+            [](ScriptSettings& s) {
+                s.mailVariables.push_back({"$", true});
+            },
+            {}},
+        CheckCase{"OnlyTheBlankLineTicked",
+            [](ScriptSettings& s) {
+                s.mailVariables = {{"$", true}, {"$name", false}};
+            },
+            {{Setting::MailVariables,
+                "Select variables to email: no field is ticked: tick the fields the mail must carry."}}}),
     [](const testing::TestParamInfo<CheckCase>& info) { return info.param.name; });
 
-// The forms people type into the Host box for MySQL, and what mysqli gets.
+// The forms people type into the Host box for MySQL, what mysqli gets, and
+// what the user is told when the text names no server.
 TEST(SafeHostTest, ReadsWhatPeopleTypeForMySql)
 {
     struct HostCase {
         std::string typed, host;
         std::optional<unsigned> port;
         std::string socket;
-        bool problem = false;
+        std::string problem; // the sentence shown; empty when the host is sound
     };
     const HostCase cases[] = {
-        {"localhost", "localhost", std::nullopt, ""},
-        {"db.example.org:3307", "db.example.org", 3307, ""},
-        {"localhost:3307", "127.0.0.1", 3307, ""},
-        {"localhost:/run/mysqld/mysqld.sock", "localhost", std::nullopt, "/run/mysqld/mysqld.sock"},
-        {"[::1]:3307", "[::1]", 3307, ""},
-        {"[::1]", "[::1]", std::nullopt, ""},
-        {"::1", "[::1]", std::nullopt, ""},
-        {"", "", std::nullopt, "", true},
-        {"db:0", "", std::nullopt, "", true},
-        {"db:65536", "", std::nullopt, "", true},
-        {":3306", "", std::nullopt, "", true},
-        {"db.example.org:/tmp/mysql.sock", "", std::nullopt, "", true},
-        {"[::1", "", std::nullopt, "", true},
-        {"[::1]x", "", std::nullopt, "", true},
-        {"my host", "", std::nullopt, "", true},
+        {"localhost", "localhost", std::nullopt, "", ""},
+        {"db.example.org:3307", "db.example.org", 3307, "", ""},
+        {"localhost:3307", "127.0.0.1", 3307, "", ""},
+        {"db:1", "db", 1, "", ""},
+        {"db:65535", "db", 65535, "", ""},
+        {"localhost:/run/mysqld/mysqld.sock", "localhost", std::nullopt, "/run/mysqld/mysqld.sock", ""},
+        {"[::1]:3307", "[::1]", 3307, "", ""},
+        {"[::1]", "[::1]", std::nullopt, "", ""},
+        {"::1", "[::1]", std::nullopt, "", ""},
+        {"", "", std::nullopt, "", "Host is empty: type the name of the MySQL server, such as localhost."},
+        {"db:0", "", std::nullopt, "", "Host \"db:0\": the port after \":\" must be a number from 1 to 65535."},
+        {"db:65536", "", std::nullopt, "", "Host \"db:65536\": the port after \":\" must be a number from 1 to 65535."},
+        {":3306", "", std::nullopt, "",
+            "Host \":3306\" names no server before the \":\": type it first, such as localhost:3306."},
+        {"db.example.org:/tmp/mysql.sock", "", std::nullopt, "",
+            "Host \"db.example.org:/tmp/mysql.sock\": a socket path can follow localhost only, as in "
+            "localhost:/tmp/mysql.sock."},
+        {"[::1", "", std::nullopt, "",
+            "Host \"[::1\" opens an IPv6 address with \"[\" but does not close it with \"]\": add it, as in "
+            "[::1]:3307."},
+        {"[::1]x", "", std::nullopt, "",
+            "Host \"[::1]x\" has text after the IPv6 address: only \":\" and a port may follow."},
+        {"my host", "", std::nullopt, "",
+            "Host \"my host\" holds a blank: type the server's name alone, such as localhost."},
     };
     for (const HostCase& c : cases) {
         SCOPED_TRACE(c.typed);
-        const scriptgen::safe::Endpoint endpoint = scriptgen::safe::ParseHost(c.typed);
-        EXPECT_EQ(!endpoint.problem.empty(), c.problem) << endpoint.problem;
-        if (c.problem)
+        ScriptSettings settings = Sound();
+        settings.host = c.typed;
+        std::string shown;
+        for (const scriptgen::Problem& problem : scriptgen::CheckSafeScript(settings))
+            shown += problem.setting == Setting::Host ? zestrel::Describe(problem).toStdString() : "";
+        EXPECT_EQ(shown, c.problem);
+        if (!c.problem.empty())
             continue;
+        const scriptgen::safe::Endpoint endpoint = scriptgen::safe::ParseHost(c.typed);
         EXPECT_EQ(endpoint.host, c.host);
         EXPECT_EQ(endpoint.port, c.port);
         EXPECT_EQ(endpoint.socket, c.socket);

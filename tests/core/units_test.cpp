@@ -3,9 +3,9 @@
 // the name a script is saved under.
 #include "units_test.h"
 
-#include "mainwindow/insertgrid.h"
-#include "mainwindow/scriptfile.h"
-#include "mainwindow/textrules.h"
+#include "core/insertgrid.h"
+#include "core/safefile.h"
+#include "core/textrules.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -134,6 +134,33 @@ void UnitsTest::gridResetColumnWritesTheHeading()
     QCOMPARE(grid.cell(0, 1), QString());
 }
 
+void UnitsTest::gridShowsTheValuesOfASettingsFile_data()
+{
+    QTest::addColumn<QStringList>("fields");
+    QTest::addColumn<QStringList>("values");
+    QTest::newRow("as many values as fields") << QStringList{"a", "b"} << QStringList{"$a", "2"};
+    QTest::newRow("fewer values than before") << QStringList{"a"} << QStringList{"x"};
+    QTest::newRow("no values") << QStringList{"a", "b", "c"} << QStringList{"", "", ""};
+}
+
+void UnitsTest::gridShowsTheValuesOfASettingsFile()
+{
+    QFETCH(QStringList, fields);
+    QFETCH(QStringList, values);
+    InsertGrid grid;
+    grid.setFieldNames({"1", "2", "3", "4"});
+    for (int row = 1; row <= 4; ++row) {
+        QVERIFY(grid.selectCell(InsertGrid::kValueColumn, row));
+        grid.setCurrentValue(QString("old %1").arg(row));
+    }
+    grid.setFieldNames(fields);
+    grid.setDataValues(values);
+    QCOMPARE(grid.dataValues(), values);
+    // No value from before comes back when the list grows again.
+    grid.setFieldNames({"1", "2", "3", "4", "5"});
+    QCOMPARE(grid.dataValues(), values + QStringList(5 - values.size(), QString()));
+}
+
 void UnitsTest::gridValueGoesToTheCurrentRow()
 {
     InsertGrid grid;
@@ -143,27 +170,10 @@ void UnitsTest::gridValueGoesToTheCurrentRow()
     grid.setCurrentValue("5");
     QCOMPARE(grid.cell(1, 1), QString("5"));
     QCOMPARE(grid.cell(0, 1), QString("a"));
-}
-
-void UnitsTest::logicalLines_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QStringList>("lines");
-    QTest::newRow("empty") << "" << QStringList{};
-    QTest::newRow("one line") << "name" << QStringList{"name"};
-    QTest::newRow("final break adds nothing") << "name\nemail\n" << QStringList{"name", "email"};
-    QTest::newRow("two final breaks") << "email\n\n" << QStringList{"email", ""};
-    QTest::newRow("lone break") << "\n" << QStringList{""};
-    QTest::newRow("empty middle line") << "name\n\nemail" << QStringList{"name", "", "email"};
-    QTest::newRow("blanks kept") << " city \n " << QStringList{" city ", " "};
-    QTest::newRow("long line stays one") << QString(500, 'x') << QStringList{QString(500, 'x')};
-}
-
-void UnitsTest::logicalLines()
-{
-    QFETCH(QString, text);
-    QFETCH(QStringList, lines);
-    QCOMPARE(zestrel::LogicalLines(text), lines);
+    // A renamed field keeps the value of its row.
+    grid.setFieldNames({"id", "b"});
+    QCOMPARE(grid.cell(0, 1), QString("id"));
+    QCOMPARE(grid.cell(1, 1), QString("5"));
 }
 
 void UnitsTest::flattenLineBreaks_data()
@@ -259,13 +269,22 @@ void UnitsTest::scriptFileName_data()
                                   << "/tmp/contact.html.php";
     QTest::newRow("php without dot") << "/tmp/contactphp"
                                      << "/tmp/contactphp.php";
+    QTest::newRow("settings, bare name") << "/tmp/contact"
+                                         << "/tmp/contact.zestrel";
+    QTest::newRow("settings, already .zestrel") << "/tmp/contact.Zestrel"
+                                                << "/tmp/contact.Zestrel";
+    QTest::newRow("settings, named like a script") << "/tmp/contact.php"
+                                                   << "/tmp/contact.php.zestrel";
 }
 
 void UnitsTest::scriptFileName()
 {
     QFETCH(QString, chosen);
     QFETCH(QString, written);
-    QCOMPARE(zestrel::ScriptFileName(chosen), written);
+    const QString suffix = written.endsWith(".zestrel", Qt::CaseInsensitive) ? ".zestrel" : ".php";
+    QCOMPARE(zestrel::WithSuffix(chosen, suffix), written);
+    if (suffix == ".php")
+        QCOMPARE(zestrel::ScriptFileName(chosen), written);
 }
 
 QTEST_GUILESS_MAIN(UnitsTest)

@@ -15,9 +15,9 @@ private slots:
     void gridRefusesSelectingFixedOrMissingCells();
     void gridCurrentCellFollowsAShrinkingList();
     void gridResetColumnWritesTheHeading();
+    void gridShowsTheValuesOfASettingsFile_data();
+    void gridShowsTheValuesOfASettingsFile();
     void gridValueGoesToTheCurrentRow();
-    void logicalLines_data();
-    void logicalLines();
     void flattenLineBreaks_data();
     void flattenLineBreaks();
     void applicationTitle_data();

@@ -115,11 +115,13 @@ inline void Compile(QObject* form)
 inline bool NoAnswersLeft()
 {
     const bool clean = zestrel::MessageBoxes::pendingAnswers() == 0 && zestrel::SaveDialog::pendingFileNames() == 0 &&
-        zestrel::OpenDialog::pendingFileNames() == 0 && zestrel::FormChoice::pendingChoices() == 0;
+        zestrel::OpenDialog::pendingFileNames() == 0 && zestrel::FormChoice::pendingChoices() == 0 &&
+        zestrel::SettingsDialog::pendingFileNames() == 0;
     zestrel::MessageBoxes::clearPending();
     zestrel::SaveDialog::clearPending();
     zestrel::OpenDialog::clearPending();
     zestrel::FormChoice::clearPending();
+    zestrel::SettingsDialog::clearPending();
     return clean;
 }
 

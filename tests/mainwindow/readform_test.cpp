@@ -4,7 +4,7 @@
 // page without a form changes nothing; Save Script proposes the form's script.
 #include "readform_test.h"
 
-#include "formdriver.h"
+#include "windowfixture.h"
 
 #include <QDir>
 #include <QDropEvent>
@@ -48,26 +48,6 @@ void ComparePickers(QObject* form, const QStringList& names)
     QCOMPARE(ComboEntries(Child<QComboBox>(form, "ComboBox2")), entries);
 }
 
-// Drags one file onto `target` and drops it there, as a file manager does:
-// its address as a URL and as text, which a text box would take as text.
-bool DropFile(QWidget* target, const QString& path)
-{
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(path)});
-    data.setText(QUrl::fromLocalFile(path).toString());
-    const QPointF centre = QRectF(target->rect()).center();
-    QDragEnterEvent enter(centre.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &enter);
-    if (!enter.isAccepted())
-        return false;
-    // Offered as copy or move, with move proposed (Shift held): only a copy
-    // may be taken, or the file manager would delete the page.
-    QDropEvent drop(centre, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::ShiftModifier);
-    drop.setDropAction(Qt::MoveAction);
-    QApplication::sendEvent(target, &drop);
-    return drop.isAccepted() && drop.dropAction() == Qt::CopyAction;
-}
-
 void ReadThroughButton(QObject* form, const QString& path)
 {
     zestrel::OpenDialog::setNextFileName(path);
@@ -81,14 +61,6 @@ QString OnlyShownText()
 }
 
 } // namespace
-
-void ReadFormTest::cleanup()
-{
-    QVERIFY2(NoAnswersLeft(), "a box or dialog the test answered in advance never opened");
-    zestrel::MessageBoxes::takeShown();
-    zestrel::SaveDialog::takeOpenedWith();
-    zestrel::FormChoice::takeOffered();
-}
 
 void ReadFormTest::buttonAndDropsFillTheFieldList_data()
 {
@@ -222,15 +194,48 @@ void ReadFormTest::pageWithoutFormChangesNothing()
     QCOMPARE(memo->document()->availableUndoSteps(), undoSteps);
 }
 
+void ReadFormTest::saveProposesTheActionScript_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("proposed"); // relative to the page's folder; empty: nothing proposed
+    QTest::newRow("beside the page") << "contact.php"
+                                     << "contact.php";
+    QTest::newRow("capital suffix, blanks around") << " SEND.PHP "
+                                                   << "SEND.PHP";
+    QTest::newRow("up and down a folder") << "../cgi/send.php"
+                                          << "../cgi/send.php";
+    QTest::newRow("absolute path") << "/x.php"
+                                   << "";
+    QTest::newRow("another host") << "http://h/x.php"
+                                  << "";
+    QTest::newRow("another host, no scheme") << "//h/x.php"
+                                             << "";
+    QTest::newRow("not a PHP file") << "send.html"
+                                    << "";
+    QTest::newRow("no action") << ""
+                               << "";
+}
+
 void ReadFormTest::saveProposesTheActionScript()
 {
+    QFETCH(QString, action);
+    QFETCH(QString, proposed);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir("site"));
+    const QString page = dir.filePath("site/form.html");
+    QFile file(page);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QString("<form method=\"post\" action=\"%1\"><input name=\"a\"></form>").arg(action).toUtf8());
+    file.close();
+
     const auto form = StartForm();
     zestrel::MessageBoxes::setNextAnswer(QMessageBox::Ok);
-    ReadThroughButton(form.get(), FormPage("contact.html"));
+    ReadThroughButton(form.get(), page);
     Compile(form.get());
     zestrel::SaveDialog::setNextFileName(QString());
     QTest::mouseClick(Child<QToolButton>(form.get(), "ToolButton3"), Qt::LeftButton);
-    QCOMPARE(zestrel::SaveDialog::takeOpenedWith(), QStringList{FormPage("contact.php")});
+    const QString expected = proposed.isEmpty() ? QString() : QDir::cleanPath(dir.filePath("site/" + proposed));
+    QCOMPARE(zestrel::SaveDialog::takeOpenedWith(), QStringList{expected});
 }
 
 QTEST_MAIN(ReadFormTest)

@@ -1,13 +1,11 @@
 #pragma once
 
 // Declared in a header so that moc's output is compiled on its own.
-#include <QObject>
+#include "windowfixture.h"
 
-class ReadFormTest : public QObject {
+class ReadFormTest : public WindowTest {
     Q_OBJECT
 private slots:
-    void cleanup();
-
     void buttonAndDropsFillTheFieldList_data();
     void buttonAndDropsFillTheFieldList();
     void undoBringsBackTheOldList();
@@ -16,5 +14,6 @@ private slots:
     void realChoiceList();
     void pageWithoutFormChangesNothing_data();
     void pageWithoutFormChangesNothing();
+    void saveProposesTheActionScript_data();
     void saveProposesTheActionScript();
 };

@@ -2,20 +2,16 @@
 // problem instead of compiling, and the compile of sound settings.
 #include "safescript_test.h"
 
-#include "formdriver.h"
 #include "scriptgen/compiler.h"
+#include "windowfixture.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QListView>
+#include <QRegularExpression>
 #include <QTabWidget>
 
 namespace {
-
-void Click(QObject* form, const char* name)
-{
-    QTest::mouseClick(Child<QWidget>(form, name), Qt::LeftButton);
-}
 
 void Type(QObject* form, const char* name, const QString& text)
 {
@@ -36,11 +32,6 @@ zestrel::MessageBoxes::Shown CompileAndTakeBox(QObject* form)
 }
 
 } // namespace
-
-void SafeScriptTest::cleanup()
-{
-    QVERIFY(NoAnswersLeft());
-}
 
 void SafeScriptTest::switchBelowTheDatabaseGroup()
 {
@@ -118,6 +109,67 @@ void SafeScriptTest::soundSettingsCompileTheSafeScript()
     Click(form.get(), "CheckBox8");
     QCOMPARE(CompileAndTakeBox(form.get()).text, QStringLiteral("Script Successfully compiled!"));
     QCOMPARE(form->ScriptBuffer().back(), "?>");
+}
+
+void SafeScriptTest::problemsInTheOrderOfTheBoxes()
+{
+    // The check finds the empty table to delete before the example text of
+    // the where field; the window lists them top to bottom, page by page, and
+    // brings the first one's box to the front.
+    const auto form = StartForm();
+    Click(form.get(), "CheckBox8");
+    Click(form.get(), "CheckBox1");
+    Type(form.get(), "Edit2", "webuser");
+    Type(form.get(), "Edit4", "shop");
+    TickSwitch(form.get(), "AlterDatabaseRecords1", "CheckBox7");
+    TickSwitch(form.get(), "ViewDatabaseRecords1", "CheckBox5");
+    Type(form.get(), "Edit11", "people");
+    TypeLines(Child<QWidget>(form.get(), "Memo4"), {"email"});
+    TypeOver(form.get(), "ComboBox2", "Ada");
+    Trigger(form.get(), "ScriptSetup1");
+    const QStringList lines = CompileAndTakeBox(form.get()).text.split('\n');
+    QCOMPARE(lines.mid(2),
+        QStringList({"\u2022 Where Field still shows \"Enter Field's Name\": type the name of the "
+                     "field to match.",
+            "\u2022 Table Name (Delete Table) is empty: type the name as it is in the database."}));
+    QCOMPARE(CurrentPage(form.get()), QString("TabSheet4"));
+    QVERIFY(Child<QWidget>(form.get(), "Edit12")->hasFocus());
+}
+
+void SafeScriptTest::longListsOfProblemsAreCut_data()
+{
+    QTest::addColumn<int>("names"); // field names no form can send, each one problem more than "no task"
+    QTest::addColumn<bool>("compiledBefore");
+    QTest::addColumn<QString>("last");
+    QTest::newRow("12 problems, all shown") << 11 << false
+                                            << "\u2022 No task is ticked: tick what the script must do, "
+                                               "such as \"Send variables via email\" or \"Use "
+                                               "'Database Records'\".";
+    QTest::newRow("13 problems, one more") << 12 << false << "\u2022 \u2026and 1 more.";
+    QTest::newRow("20 problems, after a compile")
+        << 19 << true << "Save Script still saves the script compiled before.";
+}
+
+void SafeScriptTest::longListsOfProblemsAreCut()
+{
+    QFETCH(int, names);
+    QFETCH(bool, compiledBefore);
+    QFETCH(QString, last);
+    const auto form = StartForm();
+    if (compiledBefore)
+        CompileAndTakeBox(form.get());
+    QStringList lines;
+    for (int i = 0; i < names; ++i)
+        lines.append(QString("[n%1]").arg(i));
+    TypeLines(Child<QWidget>(form.get(), "Memo1"), lines);
+    Click(form.get(), "CheckBox8");
+    Child<QWidget>(form.get(), "Edit1")->setFocus();
+    const QStringList shown = CompileAndTakeBox(form.get()).text.split('\n');
+    QCOMPARE(shown.back(), last);
+    QCOMPARE(shown.filter(QRegularExpression("^\u2022 ")).size(), std::min(names + 1, 12) + (names + 1 > 12 ? 1 : 0));
+    QCOMPARE(shown.contains("Save Script still saves the script compiled before."), compiledBefore);
+    QVERIFY(shown[2].startsWith("\u2022 Enter Variables, line 1: \"[n0]\""));
+    QVERIFY(Child<QWidget>(form.get(), "Memo1")->hasFocus());
 }
 
 QTEST_MAIN(SafeScriptTest)

@@ -1,14 +1,15 @@
 #pragma once
 
 // Declared in a header so that moc's output is compiled on its own.
-#include <QObject>
+#include "windowfixture.h"
 
-class SafeScriptTest : public QObject {
+class SafeScriptTest : public WindowTest {
     Q_OBJECT
 private slots:
-    void cleanup();
-
     void switchBelowTheDatabaseGroup();
     void problemsAreListedAndNothingIsCompiled();
     void soundSettingsCompileTheSafeScript();
+    void problemsInTheOrderOfTheBoxes();
+    void longListsOfProblemsAreCut_data();
+    void longListsOfProblemsAreCut();
 };

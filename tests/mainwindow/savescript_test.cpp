@@ -3,9 +3,9 @@
 // asked, the exact bytes on disk, and failures that leave old files intact.
 #include "savescript_test.h"
 
-#include "formdriver.h"
-#include "mainwindow/scriptfile.h"
-#include "mainwindow/textrules.h"
+#include "core/safefile.h"
+#include "core/textrules.h"
+#include "windowfixture.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -32,19 +32,6 @@ QString SaveFailure(const QString& path, const QString& reason)
     return QString("Cannot save the script to \"%1\": %2.\n\nThe script stays compiled: choose another name or "
                    "folder, or mend the cause, and save it again.")
         .arg(QDir::toNativeSeparators(path), reason);
-}
-
-QByteArray ReadAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot prepare %s", qPrintable(path));
 }
 
 QByteArray ExpectedBytes(const scriptgen::Lines& lines)
@@ -112,39 +99,7 @@ QStringList Listing(const QString& folder)
     return entries;
 }
 
-// Limits the size of files this process may write, so that even root meets
-// a write failure part-way through.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previousHandler_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit saved_{};
-    void (*previousHandler_)(int) = nullptr;
-};
-
 } // namespace
-
-void SaveScriptTest::cleanup()
-{
-    QVERIFY2(NoAnswersLeft(), "a box or dialog the test answered in advance never opened");
-    zestrel::MessageBoxes::takeShown();
-    zestrel::SaveDialog::takeOpenedWith();
-}
 
 void SaveScriptTest::refusedBeforeAnyCompile()
 {
@@ -491,7 +446,7 @@ void SaveScriptTest::nameTakenWhileWriting()
     // replace what took it, and the caller is told so that it can ask.
     QVERIFY(Make(name, what));
     const QStringList before = Listing(dir.path());
-    QVERIFY(!zestrel::WriteScriptFile(free, {"<?php", "?>"}));
+    QVERIFY(!zestrel::WriteFileSafely(free, zestrel::ScriptBytes({"<?php", "?>"})));
     QCOMPARE(Listing(dir.path()), before);
     QCOMPARE(ReadAll(dir.filePath("real.php")), kOldContent);
     if (what == "file")

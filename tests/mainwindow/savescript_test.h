@@ -1,13 +1,11 @@
 #pragma once
 
 // Declared in a header so that moc's output is compiled on its own.
-#include <QObject>
+#include "windowfixture.h"
 
-class SaveScriptTest : public QObject {
+class SaveScriptTest : public WindowTest {
     Q_OBJECT
 private slots:
-    void cleanup();
-
     void refusedBeforeAnyCompile();
     void refusedAfterNewScript();
     void whichFileIsWritten_data();

@@ -3,7 +3,6 @@
 #include "scriptgen/postedname.h"
 #include "scriptgen/safe/sections.h"
 #include "scriptgen/safe/values.h"
-#include "scriptgen/sections/text.h"
 #include "scriptgen/utf8.h"
 
 #include <algorithm>
@@ -16,11 +15,6 @@ namespace scriptgen {
 namespace {
 
 using safe::FieldSet;
-
-// MySQL's limits on names, and on the text columns of a new table: with
-// utf8mb4 each VARCHAR(225) takes 902 of the 65,535 bytes a row may hold.
-constexpr std::size_t kMaxNameCharacters = 64;
-constexpr std::size_t kMaxTextColumns = 72;
 
 // What a text holds, read as UTF-8.
 struct TextFacts {
@@ -46,21 +40,6 @@ TextFacts Facts(std::string_view text)
             facts.beyondBmp = text.substr(start, at - start);
     }
     return facts;
-}
-
-// A text as a message quotes it; a long one is cut after 40 characters.
-std::string Shown(std::string_view text)
-{
-    std::size_t end = 0;
-    for (std::size_t characters = 0; end < text.size() && characters < 40; ++characters) {
-        ++end;
-        while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xc0u) == 0x80u)
-            ++end;
-    }
-    std::string shown = "\"" + std::string(text.substr(0, end));
-    if (end < text.size())
-        shown += "\xe2\x80\xa6"; // an ellipsis
-    return shown + "\"";
 }
 
 // MySQL compares column names without regard to case.
@@ -149,32 +128,32 @@ public:
         if (s_.insertRecord)
             CheckInsert();
         if (s_.displayAll) {
-            CheckName(Box::DisplayAllTable, "Display from Table (Display All Records)", s_.displayAllTable);
-            CheckShownFields(Box::DisplayAllFields, "Fields to display (Display All Records)", s_.displayAllFields);
+            CheckName(Setting::DisplayAllTable, s_.displayAllTable);
+            CheckShownFields(Setting::DisplayAllFields, s_.displayAllFields);
         }
         if (s_.displaySpecific)
             CheckDisplaySpecific();
         if (s_.createTable)
             CheckCreateTable();
         if (s_.dropTable)
-            CheckName(Box::DropTableName, "Table Name (Delete Table)", s_.dropTableName);
+            CheckName(Setting::DropTableName, s_.dropTableName);
         return std::move(problems_);
     }
 
 private:
-    void Add(Box box, std::string text) { problems_.push_back({box, std::move(text)}); }
+    void Add(Setting setting, Issue issue, std::size_t line = 0, std::string_view text = {},
+        std::string_view detail = {}, std::size_t count = 0)
+    {
+        problems_.push_back({setting, issue, line, std::string(text), std::string(detail), count});
+    }
 
     void CheckTasks()
     {
         const bool databaseTasks = context_.DatabaseTasks();
         if (!s_.useDatabase && !s_.sendMail && !databaseTasks)
-            Add(Box::Switches,
-                "No task is ticked: tick what the script must do, such as \"Send variables via email\" or "
-                "\"Use 'Database Records'\".");
+            Add(Setting::UseDatabase, Issue::NoTask);
         if (databaseTasks && !s_.useDatabase)
-            Add(Box::Switches,
-                "The database tasks need a database: tick \"Use a MySql Database\" on the page Script Setup and "
-                "fill in its boxes.");
+            Add(Setting::UseDatabase, Issue::NeedsDatabase);
     }
 
     void CheckFieldList()
@@ -183,74 +162,55 @@ private:
             const std::string& field = s_.fieldList[i];
             if (field.empty())
                 continue;
-            const std::string where = "Enter Variables, line " + std::to_string(i + 1) + ": " + Shown(field);
             const std::optional<std::string> key = PostedKey(field);
             if (!key)
-                Add(Box::FieldList,
-                    where +
-                        " is not a name a form can send: it must hold more than blanks and must not begin "
-                        "with \"[\".");
+                Add(Setting::FieldList, Issue::NotPostable, i + 1, field);
             else if (*key == kSpamTrapField)
-                Add(Box::FieldList,
-                    where + " arrives as \"" + kSpamTrapField +
-                        "\", the spam trap, which the script checks by itself: remove the line, or give the form's "
-                        "field another name.");
+                Add(Setting::FieldList, Issue::SpamTrapName, i + 1, field);
         }
         if (fields_.Empty() && (s_.sendMail || s_.insertRecord))
-            Add(Box::FieldList, "Enter Variables is empty: type the names of the form's fields, one per line.");
+            Add(Setting::FieldList, Issue::NoFields);
     }
 
     void CheckConnection()
     {
         const safe::Endpoint endpoint = safe::ParseHost(s_.host);
-        if (!endpoint.problem.empty())
-            Add(Box::Host, endpoint.problem);
+        if (endpoint.problem)
+            Add(Setting::Host, *endpoint.problem, 0, s_.host, endpoint.detail);
         if (s_.userName.empty())
-            Add(Box::UserName, "Username is empty: type the MySQL user the script connects as.");
-        CheckName(Box::Database, "Database Name", s_.database);
+            Add(Setting::UserName, Issue::Empty);
+        CheckName(Setting::Database, s_.database);
     }
 
     // A box that gives a posted value or a text of its own. Returns whether
     // the box holds text of its own, which the caller may check further.
-    bool CheckValue(Box box, const std::string& label, std::string_view text)
+    bool CheckValue(Setting setting, std::string_view text, std::size_t line = 0)
     {
         const std::string_view missing = safe::MissingField(text, fields_);
         if (!missing.empty())
-            Add(box,
-                Shown(missing) + " in " + label +
-                    " is not a field of the form: pick one from the list of fields, or correct the name.");
+            Add(setting, Issue::NotAField, line, missing);
         return missing.empty() && !safe::ResolveValue(text, fields_).posted;
     }
 
     void CheckMail()
     {
         if (s_.recipient.empty())
-            Add(Box::Recipient,
-                "Recipient's email is empty: type the address that must get the mail, or pick a field of the form.");
-        if (CheckValue(Box::Recipient, "Recipient's email", s_.recipient) && !s_.recipient.empty()) {
+            Add(Setting::Recipient, Issue::Empty);
+        if (CheckValue(Setting::Recipient, s_.recipient) && !s_.recipient.empty()) {
             for (const std::string_view address : safe::SplitAddresses(s_.recipient)) {
                 if (!IsAddress(address))
-                    Add(Box::Recipient,
-                        "Recipient's email " + Shown(address) +
-                            " is not an e-mail address: type one such as name@example.org (several separated by "
-                            "commas), or pick a field of the form.");
+                    Add(Setting::Recipient, Issue::NotAnAddress, 0, address);
                 else if (IsSampleAddress(address))
-                    Add(Box::Recipient,
-                        "Recipient's email " + Shown(address) +
-                            " is a sample address, which receives no mail: type the address that must get the "
-                            "mail.");
+                    Add(Setting::Recipient, Issue::SampleAddress, 0, address);
             }
         }
 
         if (s_.subject.empty())
-            Add(Box::Subject, "Subject is empty: type the subject of the mail, or pick a field of the form.");
-        CheckValue(Box::Subject, "Subject", s_.subject);
+            Add(Setting::Subject, Issue::Empty);
+        CheckValue(Setting::Subject, s_.subject);
 
-        if (CheckValue(Box::Sender, "From", s_.sender) && !s_.sender.empty() && !IsAddress(s_.sender))
-            Add(Box::Sender,
-                "From " + Shown(s_.sender) +
-                    " is not one e-mail address: type the address the mail comes from, such as "
-                    "webmaster@example.org, pick a field of the form, or leave it empty.");
+        if (CheckValue(Setting::Sender, s_.sender) && !s_.sender.empty() && !IsAddress(s_.sender))
+            Add(Setting::Sender, Issue::NotAnAddress, 0, s_.sender);
 
         bool anyTicked = false;
         for (const MailItem& item : s_.mailVariables) {
@@ -259,91 +219,78 @@ private:
             if (!safe::MailField(item.text, fields_).empty())
                 anyTicked = true;
             else
-                Add(Box::MailVariables,
-                    "Select variables to email: " + Shown(item.text) +
-                        " is not a field of the form: untick it, or add the field to Enter Variables.");
+                Add(Setting::MailVariables, Issue::NotAField, 0, item.text);
         }
         if (!anyTicked)
-            Add(Box::MailVariables,
-                "Select variables to email: no field is ticked: tick the fields the mail must carry.");
+            Add(Setting::MailVariables, Issue::NothingTicked);
 
-        CheckPage(Box::SuccessPage, "Success Page", s_.successPage, "after the mail was sent");
-        CheckPage(Box::FailurePage, "Failure Page", s_.failurePage, "when the mail could not be sent");
+        CheckPage(Setting::SuccessPage, s_.successPage);
+        CheckPage(Setting::FailurePage, s_.failurePage);
     }
 
-    void CheckPage(Box box, const std::string& label, const std::string& page, const std::string& when)
+    void CheckPage(Setting setting, const std::string& page)
     {
-        std::string folded = FoldCase(page);
-        const std::string hint = ": type the address of the page to show " + when + ", such as thanks.html.";
+        const std::string folded = FoldCase(page);
         if (page.empty())
-            Add(box, label + " is empty" + hint);
+            Add(setting, Issue::Empty);
         else if (folded == "http://" || folded == "https://")
-            Add(box, label + " still shows " + Shown(page) + hint);
+            Add(setting, Issue::StillDefault, 0, page);
         else if (Facts(page).control)
-            Add(box, label + " holds a line break or another control character" + hint);
+            Add(setting, Issue::ControlCharacter);
     }
 
     void CheckInsert()
     {
-        CheckName(Box::InsertTable, "Insert into Table", s_.insertTable);
+        CheckName(Setting::InsertTable, s_.insertTable);
         std::unordered_set<std::string> seen;
         std::size_t pairs = 0;
         const std::size_t rows = std::max(s_.insertFields.size(), s_.insertValues.size());
         for (std::size_t i = 0; i < rows; ++i) {
             const std::string_view field = i < s_.insertFields.size() ? s_.insertFields[i] : std::string_view();
             const std::string_view value = i < s_.insertValues.size() ? s_.insertValues[i] : std::string_view();
-            const std::string row = std::to_string(i + 1);
             if (field.empty()) {
                 if (!value.empty())
-                    Add(Box::InsertValues,
-                        text::Concat("Variable / Value, row ", row, ": ", Shown(value),
-                            " stands beside no table field: type the field's name on line ", row,
-                            " of Table Fields, or clear the value."));
+                    Add(Setting::InsertValues, Issue::ValueWithoutField, i + 1, value);
                 continue;
             }
-            const std::string label = "Table Fields, line " + row;
-            CheckName(Box::InsertFields, label, field);
+            CheckName(Setting::InsertFields, field, i + 1);
             if (!seen.insert(FoldCase(field)).second)
-                Add(Box::InsertFields, label + ": " + Shown(field) + " is listed twice: remove one of the two lines.");
+                Add(Setting::InsertFields, Issue::ListedTwice, i + 1, field);
             if (value.empty())
                 continue;
             ++pairs;
-            CheckValue(Box::InsertValues, "Variable / Value, row " + row, value);
+            CheckValue(Setting::InsertValues, value, i + 1);
         }
         if (seen.empty())
-            Add(Box::InsertFields, "Table Fields is empty: type the names of the table's fields, one per line.");
+            Add(Setting::InsertFields, Issue::Empty);
         else if (pairs == 0)
-            Add(Box::InsertValues,
-                "No table field has a value: click a field's Variable / Value cell and pick a field of the form, "
-                "or type a value.");
+            Add(Setting::InsertValues, Issue::NoValues);
     }
 
     void CheckDisplaySpecific()
     {
-        CheckName(Box::DisplaySpecificTable, "Display from Table (Display Specific Records)", s_.displaySpecificTable);
-        CheckName(Box::WhereField, "Where Field", s_.whereField);
-        CheckValue(Box::WhereValue, "the value after \"=\"", s_.whereValue);
-        CheckShownFields(
-            Box::DisplaySpecificFields, "Fields To Display (Display Specific Records)", s_.displaySpecificFields);
+        CheckName(Setting::DisplaySpecificTable, s_.displaySpecificTable);
+        CheckName(Setting::WhereField, s_.whereField);
+        CheckValue(Setting::WhereValue, s_.whereValue);
+        CheckShownFields(Setting::DisplaySpecificFields, s_.displaySpecificFields);
     }
 
-    void CheckShownFields(Box box, const std::string& label, const Lines& fields)
+    void CheckShownFields(Setting setting, const Lines& fields)
     {
         bool any = false;
         for (std::size_t i = 0; i < fields.size(); ++i) {
             if (fields[i].empty())
                 continue;
             any = true;
-            CheckName(box, label + ", line " + std::to_string(i + 1), fields[i]);
+            CheckName(setting, fields[i], i + 1);
         }
         if (!any)
-            Add(box, label + " is empty: type the fields to show, one per line.");
+            Add(setting, Issue::Empty);
     }
 
     void CheckCreateTable()
     {
-        const std::string label = "Fields (New Database Table)";
-        CheckName(Box::CreateTableName, "Table name (New Database Table)", s_.createTableName);
+        CheckName(Setting::CreateTableName, s_.createTableName);
         std::unordered_set<std::string> seen;
         std::size_t columns = 0;
         for (std::size_t i = 0; i < s_.createTableFields.size(); ++i) {
@@ -351,50 +298,37 @@ private:
             if (field.empty())
                 continue;
             ++columns;
-            const std::string where = label + ", line " + std::to_string(i + 1);
-            CheckName(Box::CreateTableFields, where, field);
+            CheckName(Setting::CreateTableFields, field, i + 1);
             const std::string folded = FoldCase(field);
             if (folded == "id")
-                Add(Box::CreateTableFields,
-                    where + ": " + Shown(field) +
-                        " is the record number the script adds by itself: remove the line, or give the field "
-                        "another name.");
+                Add(Setting::CreateTableFields, Issue::IdColumn, i + 1, field);
             else if (!seen.insert(folded).second)
-                Add(Box::CreateTableFields,
-                    where + ": " + Shown(field) + " is listed twice: remove one of the two lines.");
+                Add(Setting::CreateTableFields, Issue::ListedTwice, i + 1, field);
         }
         if (columns > kMaxTextColumns)
-            Add(Box::CreateTableFields,
-                label + " lists " + std::to_string(columns) + " fields, but a MySQL table holds at most " +
-                    std::to_string(kMaxTextColumns) + " text fields of 225 characters: use two tables.");
+            Add(Setting::CreateTableFields, Issue::TooManyColumns, 0, {}, {}, columns);
     }
 
     // A name of the database: a table, a column or the database itself.
-    void CheckName(Box box, const std::string& label, std::string_view name)
+    void CheckName(Setting setting, std::string_view name, std::size_t line = 0)
     {
         if (name.empty()) {
-            Add(box, label + " is empty: type the name as it is in the database.");
+            Add(setting, Issue::Empty, line);
             return;
         }
         const TextFacts facts = Facts(name);
-        const std::string shown = label + " " + Shown(name);
         if (!facts.valid)
-            Add(box, shown + " is not valid UTF-8 text: type the name again.");
+            Add(setting, Issue::NameNotUtf8, line, name);
         else if (facts.control)
-            Add(box,
-                shown + " holds a line break or another control character, which MySQL does not allow: remove it.");
+            Add(setting, Issue::NameControlCharacter, line, name);
         else if (name.back() == ' ')
-            Add(box, shown + " ends with a blank, which MySQL does not allow: remove the blank.");
+            Add(setting, Issue::NameTrailingBlank, line, name);
         else if (facts.characters > kMaxNameCharacters)
-            Add(box, shown + " is longer than the 64 characters MySQL allows: shorten it.");
+            Add(setting, Issue::NameTooLong, line, name);
         else if (!facts.beyondBmp.empty())
-            Add(box,
-                shown + " holds " + Shown(facts.beyondBmp) + ", a character MySQL does not allow in names: remove it.");
+            Add(setting, Issue::NameBeyondBmp, line, name, facts.beyondBmp);
         else if (name.front() == '$')
-            Add(box,
-                shown +
-                    " begins with \"$\", but names of tables and fields cannot come from the form: type the "
-                    "name as it is in the database.");
+            Add(setting, Issue::NameFromForm, line, name);
     }
 
     const safe::Context context_; // the generators' reading of the settings

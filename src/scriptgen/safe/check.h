@@ -2,53 +2,73 @@
 
 #include "scriptgen/settings.h"
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
 namespace scriptgen {
 
-// The boxes of the window a problem can be about, so that the window can
-// bring the right one to the front.
-enum class Box {
-    Switches,
-    FieldList,
-    Host,
-    UserName,
-    Database,
-    Recipient,
-    Subject,
-    Sender,
-    MailVariables,
-    SuccessPage,
-    FailurePage,
-    InsertTable,
-    InsertFields,
-    InsertValues,
-    DisplayAllTable,
-    DisplayAllFields,
-    DisplaySpecificTable,
-    WhereField,
-    WhereValue,
-    DisplaySpecificFields,
-    CreateTableName,
-    CreateTableFields,
-    DropTableName,
+// What is wrong with a setting. The check only names the fault; whoever shows
+// it to the user words it, with the caption of the box and what to do.
+enum class Issue {
+    NoTask, // no section is ticked
+    NeedsDatabase, // database tasks without the connection
+    NotPostable, // a field name no form can send
+    SpamTrapName, // a field PHP files under the spam trap's key
+    NoFields, // the field list holds no field
+    Empty, // the box is empty
+    NotAField, // text: a "$name" that names no field of the form
+    NotAnAddress, // text: what is not an e-mail address
+    SampleAddress, // text: an address of a domain kept for examples
+    NothingTicked, // no field is ticked in the mail list
+    StillDefault, // text: the page box still shows its "http://"
+    ControlCharacter, // the box holds a line break or another control character
+    ValueWithoutField, // text: a grid value beside an empty table-field line
+    ListedTwice, // text: a field named twice in one list
+    NoValues, // no table field of the insert has a value
+    IdColumn, // text: a new table's field named "id"
+    TooManyColumns, // count: more text columns than a table holds
+    // The faults of a name of the database (table, column, database).
+    NameNotUtf8,
+    NameControlCharacter,
+    NameTrailingBlank,
+    NameTooLong,
+    NameBeyondBmp, // detail: the first character MySQL names cannot hold
+    NameFromForm, // begins with "$"
+    ExampleText, // text: the example the box starts with, never replaced
+    // The faults of the Host box; text is the whole box.
+    HostBlank,
+    HostUnclosedBracket,
+    HostAfterBracket,
+    HostNoServer, // detail: what follows the missing host (":3306")
+    HostSocketNotLocal, // detail: the socket path
+    HostBadPort,
 };
 
-// One reason why the settings give no sound safe script: the box, and a
-// sentence in plain words that says what is wrong and what to do.
+// One reason why the settings give no sound safe script.
 struct Problem {
-    Box box;
-    std::string text;
+    Setting setting;
+    Issue issue;
+    std::size_t line = 0; // the line of a list or row of the grid, from 1; 0 for a whole box
+    std::string text; // the text at fault, as the user typed it
+    std::string detail;
+    std::size_t count = 0;
+
+    bool operator==(const Problem&) const = default;
 };
 
 // The name of the hidden field a form may carry as a spam trap: people never
 // see it and leave it empty, robots fill it in.
 inline constexpr const char* kSpamTrapField = "zestrel_website";
 
+// MySQL's limits on names, and on the text columns of a new table: with
+// utf8mb4 each VARCHAR(225) takes 902 of the 65,535 bytes a row may hold.
+inline constexpr std::size_t kMaxNameCharacters = 64;
+inline constexpr std::size_t kMaxTextColumns = 72;
+
 // Every problem that keeps the settings from giving a safe script that works,
-// in the order of the window's pages; empty when there is none. Only the
-// ticked tasks are looked at.
+// task by task; empty when there is none. Only the ticked tasks are looked
+// at.
 std::vector<Problem> CheckSafeScript(const ScriptSettings& settings);
 
 } // namespace scriptgen

@@ -37,16 +37,12 @@ std::optional<unsigned> Port(std::string_view digits)
     return port;
 }
 
-Endpoint Problem(std::string text)
+Endpoint Problem(Issue issue, std::string_view detail = {})
 {
     Endpoint endpoint;
-    endpoint.problem = std::move(text);
+    endpoint.problem = issue;
+    endpoint.detail = std::string(detail);
     return endpoint;
-}
-
-std::string Quoted(std::string_view text)
-{
-    return "\"" + std::string(text) + "\"";
 }
 
 } // namespace
@@ -105,23 +101,21 @@ std::string_view MissingField(std::string_view box, const FieldSet& fields)
 
 Endpoint ParseHost(std::string_view text)
 {
-    const std::string shown = Quoted(text);
     if (text.empty())
-        return Problem("Host is empty: type the name of the MySQL server, such as localhost.");
+        return Problem(Issue::Empty);
     if (std::any_of(text.begin(), text.end(), [](unsigned char c) { return c <= ' '; }))
-        return Problem("Host " + shown + " holds a blank: type the server's name alone, such as localhost.");
+        return Problem(Issue::HostBlank);
 
     Endpoint endpoint;
     std::string_view rest; // what follows the host: empty, or ":" and a port or socket
     if (text.front() == '[') {
         const std::size_t close = text.find(']');
         if (close == std::string_view::npos || close == 1)
-            return Problem("Host " + shown +
-                " opens an IPv6 address with \"[\" but does not close it with \"]\": add it, as in [::1]:3307.");
+            return Problem(Issue::HostUnclosedBracket);
         endpoint.host = std::string(text.substr(0, close + 1));
         rest = text.substr(close + 1);
         if (!rest.empty() && rest.front() != ':')
-            return Problem("Host " + shown + " has text after the IPv6 address: only \":\" and a port may follow.");
+            return Problem(Issue::HostAfterBracket);
     } else if (std::count(text.begin(), text.end(), ':') > 1) {
         // An IPv6 address without a port; mysqli wants it in brackets.
         endpoint.host = "[" + std::string(text) + "]";
@@ -131,8 +125,7 @@ Endpoint ParseHost(std::string_view text)
         if (colon != std::string_view::npos)
             rest = text.substr(colon);
         if (endpoint.host.empty())
-            return Problem("Host " + shown + " names no server before the \":\": type it first, such as localhost" +
-                std::string(rest) + ".");
+            return Problem(Issue::HostNoServer, rest);
     }
     if (rest.empty())
         return endpoint;
@@ -140,14 +133,13 @@ Endpoint ParseHost(std::string_view text)
     rest.remove_prefix(1);
     if (!rest.empty() && rest.front() == '/') {
         if (endpoint.host != "localhost")
-            return Problem("Host " + shown + ": a socket path can follow localhost only, as in localhost" + ":" +
-                std::string(rest) + ".");
+            return Problem(Issue::HostSocketNotLocal, rest);
         endpoint.socket = std::string(rest);
         return endpoint;
     }
     endpoint.port = Port(rest);
     if (!endpoint.port)
-        return Problem("Host " + shown + ": the port after \":\" must be a number from 1 to 65535.");
+        return Problem(Issue::HostBadPort);
     // mysqli reads "localhost" as the local socket and would ignore the port.
     if (endpoint.host == "localhost")
         endpoint.host = "127.0.0.1";

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "scriptgen/safe/check.h"
 #include "scriptgen/settings.h"
 
 #include <optional>
@@ -56,7 +57,8 @@ struct Endpoint {
     std::string host; // as mysqli takes it: IPv6 addresses in brackets
     std::optional<unsigned> port;
     std::string socket;
-    std::string problem; // why the text names no server; empty when it does
+    std::optional<Issue> problem; // why the text names no server; none when it does
+    std::string detail; // the part of the text the problem is about
 };
 Endpoint ParseHost(std::string_view text);
 

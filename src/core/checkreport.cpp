@@ -1,0 +1,270 @@
+#include "core/checkreport.h"
+
+#include <algorithm>
+#include <string>
+#include <string_view>
+
+namespace zestrel {
+
+namespace {
+
+using scriptgen::Issue;
+using scriptgen::Problem;
+using scriptgen::Setting;
+
+// A text as a message quotes it; a long one is cut after 40 characters.
+std::string Shown(std::string_view text)
+{
+    std::size_t end = 0;
+    for (std::size_t characters = 0; end < text.size() && characters < 40; ++characters) {
+        ++end;
+        while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xc0u) == 0x80u)
+            ++end;
+    }
+    std::string shown = "\"" + std::string(text.substr(0, end));
+    if (end < text.size())
+        shown += "\xe2\x80\xa6"; // an ellipsis
+    return shown + "\"";
+}
+
+// How a message names the box of a setting.
+std::string Caption(Setting setting)
+{
+    switch (setting) {
+    case Setting::FieldList:
+        return "Enter Variables";
+    case Setting::Host:
+        return "Host";
+    case Setting::UserName:
+        return "Username";
+    case Setting::Database:
+        return "Database Name";
+    case Setting::Recipient:
+        return "Recipient's email";
+    case Setting::Subject:
+        return "Subject";
+    case Setting::Sender:
+        return "From";
+    case Setting::MailVariables:
+        return "Select variables to email";
+    case Setting::SuccessPage:
+        return "Success Page";
+    case Setting::FailurePage:
+        return "Failure Page";
+    case Setting::InsertTable:
+        return "Insert into Table";
+    case Setting::InsertFields:
+        return "Table Fields";
+    case Setting::InsertValues:
+        return "Variable / Value";
+    case Setting::DisplayAllTable:
+        return "Display from Table (Display All Records)";
+    case Setting::DisplayAllFields:
+        return "Fields to display (Display All Records)";
+    case Setting::DisplaySpecificTable:
+        return "Display from Table (Display Specific Records)";
+    case Setting::WhereField:
+        return "Where Field";
+    case Setting::WhereValue:
+        return "the value after \"=\"";
+    case Setting::DisplaySpecificFields:
+        return "Fields To Display (Display Specific Records)";
+    case Setting::CreateTableName:
+        return "Table name (New Database Table)";
+    case Setting::CreateTableFields:
+        return "Fields (New Database Table)";
+    case Setting::DropTableName:
+        return "Table Name (Delete Table)";
+    case Setting::UseDatabase:
+        return "Use a MySql Database";
+    case Setting::Password:
+        return "Password";
+    case Setting::Target:
+        return "Safe script for PHP 8 (mysqli)";
+    case Setting::SendMail:
+        return "Send variables via email";
+    case Setting::InsertRecord:
+        return "Use 'Database Records'";
+    case Setting::DisplayAll:
+        return "Display All Records";
+    case Setting::DisplaySpecific:
+        return "Display Specific Records";
+    case Setting::CreateTable:
+        return "Create a new database table";
+    case Setting::DropTable:
+        return "Delete an existing Table";
+    }
+    return {};
+}
+
+// The box, and the line of a list or the row of the grid the problem is on.
+std::string Label(const Problem& p)
+{
+    if (p.line == 0)
+        return Caption(p.setting);
+    const char* unit = p.setting == Setting::InsertValues ? ", row " : ", line ";
+    return Caption(p.setting) + unit + std::to_string(p.line);
+}
+
+std::string PageHint(Setting page)
+{
+    return std::string(": type the address of the page to show ") +
+        (page == Setting::SuccessPage ? "after the mail was sent" : "when the mail could not be sent") +
+        ", such as thanks.html.";
+}
+
+// What to type into an empty box.
+std::string EmptyHint(Setting setting)
+{
+    switch (setting) {
+    case Setting::Host:
+        return ": type the name of the MySQL server, such as localhost.";
+    case Setting::UserName:
+        return ": type the MySQL user the script connects as.";
+    case Setting::Recipient:
+        return ": type the address that must get the mail, or pick a field of the form.";
+    case Setting::Subject:
+        return ": type the subject of the mail, or pick a field of the form.";
+    case Setting::SuccessPage:
+    case Setting::FailurePage:
+        return PageHint(setting);
+    case Setting::InsertFields:
+        return ": type the names of the table's fields, one per line.";
+    case Setting::DisplayAllFields:
+    case Setting::DisplaySpecificFields:
+        return ": type the fields to show, one per line.";
+    default:
+        return ": type the name as it is in the database.";
+    }
+}
+
+std::string Sentence(const Problem& p)
+{
+    const std::string label = Label(p);
+    const std::string shown = Shown(p.text);
+    const std::string host = "Host \"" + p.text + "\"";
+    switch (p.issue) {
+    case Issue::NoTask:
+        return "No task is ticked: tick what the script must do, such as \"Send variables via email\" or \"Use "
+               "'Database Records'\".";
+    case Issue::NeedsDatabase:
+        return "The database tasks need a database: tick \"Use a MySql Database\" on the page Script Setup and fill "
+               "in its boxes.";
+    case Issue::NotPostable:
+        return label + ": " + shown +
+            " is not a name a form can send: it must hold more than blanks and must not begin with \"[\".";
+    case Issue::SpamTrapName:
+        return label + ": " + shown + " arrives as \"" + scriptgen::kSpamTrapField +
+            "\", the spam trap, which the script checks by itself: remove the line, or give the form's field another "
+            "name.";
+    case Issue::NoFields:
+        return label + " is empty: type the names of the form's fields, one per line.";
+    case Issue::Empty:
+        return label + " is empty" + EmptyHint(p.setting);
+    case Issue::NotAField:
+        if (p.setting == Setting::MailVariables)
+            return label + ": " + shown +
+                " is not a field of the form: untick it, or add the field to Enter Variables.";
+        return shown + " in " + label +
+            " is not a field of the form: pick one from the list of fields, or correct the "
+            "name.";
+    case Issue::NotAnAddress:
+        if (p.setting == Setting::Sender)
+            return label + " " + shown +
+                " is not one e-mail address: type the address the mail comes from, such as webmaster@example.org, "
+                "pick a field of the form, or leave it empty.";
+        return label + " " + shown +
+            " is not an e-mail address: type one such as name@example.org (several separated by commas), or pick a "
+            "field of the form.";
+    case Issue::SampleAddress:
+        return label + " " + shown +
+            " is a sample address, which receives no mail: type the address that must get "
+            "the mail.";
+    case Issue::NothingTicked:
+        return label + ": no field is ticked: tick the fields the mail must carry.";
+    case Issue::StillDefault:
+        return label + " still shows " + shown + PageHint(p.setting);
+    case Issue::ControlCharacter:
+        return label + " holds a line break or another control character" + PageHint(p.setting);
+    case Issue::ValueWithoutField:
+        return label + ": " + shown + " stands beside no table field: type the field's name on line " +
+            std::to_string(p.line) + " of Table Fields, or clear the value.";
+    case Issue::ListedTwice:
+        return label + ": " + shown + " is listed twice: remove one of the two lines.";
+    case Issue::NoValues:
+        return "No table field has a value: click a field's Variable / Value cell and pick a field of the form, or "
+               "type a value.";
+    case Issue::IdColumn:
+        return label + ": " + shown +
+            " is the record number the script adds by itself: remove the line, or give the field another name.";
+    case Issue::TooManyColumns:
+        return label + " lists " + std::to_string(p.count) + " fields, but a MySQL table holds at most " +
+            std::to_string(scriptgen::kMaxTextColumns) + " text fields of 225 characters: use two tables.";
+    case Issue::NameNotUtf8:
+        return label + " " + shown + " is not valid UTF-8 text: type the name again.";
+    case Issue::NameControlCharacter:
+        return label + " " + shown +
+            " holds a line break or another control character, which MySQL does not allow: remove it.";
+    case Issue::NameTrailingBlank:
+        return label + " " + shown + " ends with a blank, which MySQL does not allow: remove the blank.";
+    case Issue::NameTooLong:
+        return label + " " + shown + " is longer than the " + std::to_string(scriptgen::kMaxNameCharacters) +
+            " characters MySQL allows: shorten it.";
+    case Issue::NameBeyondBmp:
+        return label + " " + shown + " holds " + Shown(p.detail) +
+            ", a character MySQL does not allow in names: remove it.";
+    case Issue::NameFromForm:
+        return label + " " + shown +
+            " begins with \"$\", but names of tables and fields cannot come from the form: type the name as it is in "
+            "the database.";
+    case Issue::ExampleText:
+        if (p.setting == Setting::WhereField)
+            return label + " still shows " + shown + ": type the name of the field to match.";
+        return "The value after \"=\" still shows " + shown + ": pick a field of the form, or type the value to match.";
+    case Issue::HostBlank:
+        return host + " holds a blank: type the server's name alone, such as localhost.";
+    case Issue::HostUnclosedBracket:
+        return host + " opens an IPv6 address with \"[\" but does not close it with \"]\": add it, as in [::1]:3307.";
+    case Issue::HostAfterBracket:
+        return host + " has text after the IPv6 address: only \":\" and a port may follow.";
+    case Issue::HostNoServer:
+        return host + " names no server before the \":\": type it first, such as localhost" + p.detail + ".";
+    case Issue::HostSocketNotLocal:
+        return host + ": a socket path can follow localhost only, as in localhost:" + p.detail + ".";
+    case Issue::HostBadPort:
+        return host + ": the port after \":\" must be a number from 1 to 65535.";
+    }
+    return label + ": " + shown;
+}
+
+// The example texts the boxes start with, when the display-specific task
+// would use them.
+void AddExampleTexts(const scriptgen::ScriptSettings& s, std::vector<Problem>& problems)
+{
+    if (!s.displaySpecific)
+        return;
+    if (s.whereField == kWhereFieldExample)
+        problems.push_back({Setting::WhereField, Issue::ExampleText, 0, s.whereField, {}, 0});
+    if (s.whereValue == kWhereValueExample)
+        problems.push_back({Setting::WhereValue, Issue::ExampleText, 0, s.whereValue, {}, 0});
+}
+
+} // namespace
+
+std::vector<Problem> ProblemsBeforeCompile(const scriptgen::ScriptSettings& settings)
+{
+    if (settings.target != scriptgen::Target::Safe)
+        return {};
+    std::vector<Problem> problems = scriptgen::CheckSafeScript(settings);
+    AddExampleTexts(settings, problems);
+    std::stable_sort(
+        problems.begin(), problems.end(), [](const Problem& a, const Problem& b) { return a.setting < b.setting; });
+    return problems;
+}
+
+QString Describe(const Problem& problem)
+{
+    return QString::fromStdString(Sentence(problem));
+}
+
+} // namespace zestrel

@@ -1,0 +1,335 @@
+#include "core/settingsfile.h"
+
+#include "core/safefile.h"
+#include "core/textrules.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSet>
+
+#include <algorithm>
+
+namespace zestrel {
+
+namespace {
+
+using scriptgen::Lines;
+using scriptgen::ScriptSettings;
+
+// The keys of the file, each bound to its setting. The passwords have no key:
+// they are never written.
+struct TextKey {
+    const char* key;
+    std::string ScriptSettings::*member;
+};
+const TextKey kTexts[] = {
+    {"host", &ScriptSettings::host},
+    {"userName", &ScriptSettings::userName},
+    {"database", &ScriptSettings::database},
+    {"recipient", &ScriptSettings::recipient},
+    {"subject", &ScriptSettings::subject},
+    {"sender", &ScriptSettings::sender},
+    {"successPage", &ScriptSettings::successPage},
+    {"failurePage", &ScriptSettings::failurePage},
+    {"insertTable", &ScriptSettings::insertTable},
+    {"displayAllTable", &ScriptSettings::displayAllTable},
+    {"displaySpecificTable", &ScriptSettings::displaySpecificTable},
+    {"whereField", &ScriptSettings::whereField},
+    {"whereValue", &ScriptSettings::whereValue},
+    {"createTableName", &ScriptSettings::createTableName},
+    {"dropTableName", &ScriptSettings::dropTableName},
+};
+
+// Lists shown one entry per line of a multi-line box, or, for the grid's
+// values, one per cell.
+struct ListKey {
+    const char* key;
+    Lines ScriptSettings::*member;
+    bool cells;
+};
+const ListKey kLists[] = {
+    {"fieldList", &ScriptSettings::fieldList, false},
+    {"insertFields", &ScriptSettings::insertFields, false},
+    {"insertValues", &ScriptSettings::insertValues, true},
+    {"displayAllFields", &ScriptSettings::displayAllFields, false},
+    {"displaySpecificFields", &ScriptSettings::displaySpecificFields, false},
+    {"createTableFields", &ScriptSettings::createTableFields, false},
+};
+
+struct SwitchKey {
+    const char* key;
+    bool ScriptSettings::*member;
+};
+const SwitchKey kSwitches[] = {
+    {"useDatabase", &ScriptSettings::useDatabase},
+    {"sendMail", &ScriptSettings::sendMail},
+    {"insertRecord", &ScriptSettings::insertRecord},
+    {"displayAll", &ScriptSettings::displayAll},
+    {"displaySpecific", &ScriptSettings::displaySpecific},
+    {"createTable", &ScriptSettings::createTable},
+    {"dropTable", &ScriptSettings::dropTable},
+};
+
+const QString kFormatKey = QStringLiteral("format");
+const QString kVersionKey = QStringLiteral("version");
+const QString kTargetKey = QStringLiteral("target");
+// One tick per line of the field list: the entries of the mail list.
+const QString kMailTickedKey = QStringLiteral("mailTicked");
+
+// A file larger than this is no settings file, whatever it holds; reading it
+// whole would only take the memory.
+constexpr qint64 kLargestFile = qint64{256} * 1024 * 1024;
+
+[[noreturn]] void Refuse(const QString& reason)
+{
+    throw SettingsFileError(QString(), reason);
+}
+
+QString Utf16(const std::string& text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString KindOf(const QJsonValue& value)
+{
+    switch (value.type()) {
+    case QJsonValue::Null:
+        return QStringLiteral("null");
+    case QJsonValue::Bool:
+        return QStringLiteral("true or false");
+    case QJsonValue::Double:
+        return QStringLiteral("a number");
+    case QJsonValue::String:
+        return QStringLiteral("text");
+    case QJsonValue::Array:
+        return QStringLiteral("a list");
+    default:
+        return QStringLiteral("a group of settings");
+    }
+}
+
+QString Key(const QString& key)
+{
+    return QLatin1Char('"') + key + QLatin1Char('"');
+}
+
+// Where a value stands in the file: a key, or a line of a key's list. Worded
+// only when something is wrong there, as a file holds tens of thousands.
+struct Place {
+    const QString& key;
+    qsizetype line = -1;
+
+    QString Worded() const { return line < 0 ? Key(key) : QStringLiteral("%1, line %2,").arg(Key(key)).arg(line + 1); }
+};
+
+[[noreturn]] void WrongKind(const Place& place, const char* expected, const QJsonValue& value)
+{
+    Refuse(QStringLiteral("%1 should be %2, but the file holds %3")
+               .arg(place.Worded(), QLatin1String(expected), KindOf(value)));
+}
+
+// A multi-line box starts a new line at these characters, so no line of a
+// list may hold one.
+bool SplitsALine(QChar c)
+{
+    return c == u'\n' || c == u'\r' || c == QChar::ParagraphSeparator || c == QChar(0xfdd0) || c == QChar(0xfdd1);
+}
+
+// Where a text is shown: a one-line box or cell takes no line break at all,
+// a line of a multi-line box none that would start a new line.
+enum class Shown { InOneLine, AsListLine };
+
+std::string Text(const QJsonValue& value, const Place& place, Shown shown)
+{
+    if (!value.isString())
+        WrongKind(place, "text", value);
+    const QString text = value.toString();
+    const bool broken = std::any_of(text.cbegin(), text.cend(), shown == Shown::InOneLine ? IsLineBreak : SplitsALine);
+    if (broken)
+        Refuse(QStringLiteral("%1 holds a line break, which its box cannot show").arg(place.Worded()));
+    return text.toStdString();
+}
+
+Lines List(const QJsonValue& value, const QString& key, bool cells)
+{
+    if (!value.isArray())
+        WrongKind({key}, "a list of texts", value);
+    const QJsonArray array = value.toArray();
+    Lines lines;
+    lines.reserve(static_cast<std::size_t>(array.size()));
+    for (qsizetype i = 0; i < array.size(); ++i)
+        lines.push_back(Text(array[i], {key, i}, cells ? Shown::InOneLine : Shown::AsListLine));
+    return lines;
+}
+
+bool Switch(const QJsonValue& value, const Place& place)
+{
+    if (!value.isBool())
+        WrongKind(place, "true or false", value);
+    return value.toBool();
+}
+
+// Why bytes that are not JSON are no settings file.
+[[noreturn]] void RefuseUnreadable(const QByteArray& bytes, const QJsonParseError& error)
+{
+    const QByteArray start = bytes.left(64).trimmed();
+    if (bytes.trimmed().isEmpty())
+        Refuse(QStringLiteral("the file is empty, not a settings file"));
+    if (!start.startsWith('{'))
+        Refuse(QStringLiteral("it is not a settings file of Zestrel PHP Script Creator"));
+    Refuse(
+        QStringLiteral("the file is damaged or cut short (%1 at byte %2)").arg(error.errorString()).arg(error.offset));
+}
+
+void CheckFormat(const QJsonObject& root)
+{
+    if (root.value(kFormatKey) != QJsonValue(QLatin1String(kSettingsFormat)))
+        Refuse(QStringLiteral("it is not a settings file of Zestrel PHP Script Creator"));
+    const QJsonValue version = root.value(kVersionKey);
+    const double number = version.toDouble(-1);
+    if (!version.isDouble() || number < 1 || number != static_cast<double>(static_cast<qint64>(number)))
+        Refuse(QStringLiteral("%1 should be a whole number from 1, but the file holds %2")
+                   .arg(Key(kVersionKey), version.isDouble() ? QString::number(number) : KindOf(version)));
+    if (number > kSettingsVersion)
+        Refuse(QStringLiteral("it was saved in settings format %1 by a newer version of Zestrel PHP Script Creator; "
+                              "this version reads format %2 and cannot show it: open it with the newer version")
+                   .arg(QString::number(number))
+                   .arg(kSettingsVersion));
+}
+
+} // namespace
+
+SettingsFileError::SettingsFileError(const QString& path, const QString& reason)
+    : std::runtime_error(
+          (path.isEmpty() ? reason : QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason))
+              .toStdString()),
+      path_(path), reason_(reason)
+{
+}
+
+QByteArray SettingsFileBytes(const ScriptSettings& settings)
+{
+    QJsonObject root;
+    root.insert(kFormatKey, QLatin1String(kSettingsFormat));
+    root.insert(kVersionKey, kSettingsVersion);
+    root.insert(
+        kTargetKey, settings.target == scriptgen::Target::Safe ? QStringLiteral("safe") : QStringLiteral("classic"));
+    for (const TextKey& text : kTexts)
+        root.insert(QLatin1String(text.key), Utf16(settings.*text.member));
+    for (const ListKey& list : kLists) {
+        QJsonArray array;
+        for (const std::string& line : settings.*list.member)
+            array.append(Utf16(line));
+        root.insert(QLatin1String(list.key), array);
+    }
+    for (const SwitchKey& on : kSwitches)
+        root.insert(QLatin1String(on.key), settings.*on.member);
+    QJsonArray ticked;
+    for (const scriptgen::MailItem& item : settings.mailVariables)
+        ticked.append(item.checked);
+    root.insert(kMailTickedKey, ticked);
+    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+}
+
+OpenedSettings ParseSettings(const QByteArray& bytes)
+{
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError)
+        RefuseUnreadable(bytes, error);
+    if (!document.isObject())
+        Refuse(QStringLiteral("it is not a settings file of Zestrel PHP Script Creator"));
+    const QJsonObject root = document.object();
+    CheckFormat(root);
+
+    // A key the file lacks keeps the setting's empty default.
+    OpenedSettings opened;
+    ScriptSettings& s = opened.settings;
+    QSet<QString> known{kFormatKey, kVersionKey, kTargetKey, kMailTickedKey};
+    if (const QJsonValue target = root.value(kTargetKey); !target.isUndefined()) {
+        if (target != QJsonValue(QStringLiteral("classic")) && target != QJsonValue(QStringLiteral("safe")))
+            Refuse(QStringLiteral("%1 should be \"classic\" or \"safe\"").arg(Key(kTargetKey)));
+        s.target = target.toString() == QStringLiteral("safe") ? scriptgen::Target::Safe : scriptgen::Target::Classic;
+    }
+    for (const TextKey& text : kTexts) {
+        const QString key = QLatin1String(text.key);
+        known.insert(key);
+        if (const QJsonValue value = root.value(key); !value.isUndefined())
+            s.*text.member = Text(value, {key}, Shown::InOneLine);
+    }
+    for (const ListKey& list : kLists) {
+        const QString key = QLatin1String(list.key);
+        known.insert(key);
+        if (const QJsonValue value = root.value(key); !value.isUndefined())
+            s.*list.member = List(value, key, list.cells);
+    }
+    for (const SwitchKey& on : kSwitches) {
+        const QString key = QLatin1String(on.key);
+        known.insert(key);
+        if (const QJsonValue value = root.value(key); !value.isUndefined())
+            s.*on.member = Switch(value, {key});
+    }
+
+    // The grid has one value cell per table field, and one before the first
+    // field is typed; the mail list has one entry per line of the field list.
+    // A file with more than those is damaged.
+    const std::size_t cells = std::max<std::size_t>(s.insertFields.size(), 1);
+    if (s.insertValues.size() > cells)
+        Refuse(QStringLiteral("%1 has more values (%2) than %3 has fields (%4)")
+                   .arg(Key(QStringLiteral("insertValues")))
+                   .arg(s.insertValues.size())
+                   .arg(Key(QStringLiteral("insertFields")))
+                   .arg(s.insertFields.size()));
+    if (s.insertValues.size() < s.insertFields.size())
+        s.insertValues.resize(s.insertFields.size());
+    const QJsonValue tickedValue = root.value(kMailTickedKey);
+    const QJsonArray ticked = tickedValue.toArray();
+    if (!tickedValue.isUndefined() && !tickedValue.isArray())
+        WrongKind({kMailTickedKey}, "a list of true or false", tickedValue);
+    if (static_cast<std::size_t>(ticked.size()) > s.fieldList.size())
+        Refuse(QStringLiteral("%1 has more ticks (%2) than %3 has lines (%4)")
+                   .arg(Key(kMailTickedKey))
+                   .arg(ticked.size())
+                   .arg(Key(QStringLiteral("fieldList")))
+                   .arg(s.fieldList.size()));
+    s.mailVariables.reserve(s.fieldList.size());
+    for (std::size_t i = 0; i < s.fieldList.size(); ++i) {
+        const auto index = static_cast<qsizetype>(i);
+        const bool checked = index < ticked.size() && Switch(ticked[index], {kMailTickedKey, index});
+        s.mailVariables.push_back({"$" + s.fieldList[i], checked});
+    }
+
+    for (const QString& key : root.keys())
+        if (!known.contains(key))
+            opened.leftOut.append(key);
+    return opened;
+}
+
+OpenedSettings ReadSettingsFile(const QString& path)
+{
+    const QFileInfo info(path);
+    try {
+        if (info.isSymLink() && !info.exists())
+            Refuse(QStringLiteral("it is a symbolic link to \"%1\", which does not exist")
+                       .arg(QDir::toNativeSeparators(LinkText(path))));
+        if (info.isDir())
+            Refuse(QStringLiteral("it is a folder, not a file"));
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            Refuse(file.errorString());
+        if (file.size() > kLargestFile)
+            Refuse(QStringLiteral("at %1 MB it is far too large to be a settings file").arg(file.size() >> 20));
+        const QByteArray bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            Refuse(file.errorString());
+        return ParseSettings(bytes);
+    } catch (const SettingsFileError& error) {
+        throw SettingsFileError(path, error.reason());
+    }
+}
+
+} // namespace zestrel

@@ -1,0 +1,78 @@
+#include "mainwindow/emailvariablespage.h"
+
+#include "mainwindow/checklistbox.h"
+#include "mainwindow/controls.h"
+#include "mainwindow/guard.h"
+#include "mainwindow/widgets.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLineEdit>
+
+namespace zestrel {
+
+EmailVariablesPage::EmailVariablesPage(QWidget* parent) : SettingsPage("TabSheet2", parent)
+{
+    using scriptgen::ScriptSettings;
+    using scriptgen::Setting;
+
+    CheckBox2 = AddCheckBox(this, "CheckBox2", {8, 8, 177, 17}, QStringLiteral("Send variables via email"));
+
+    auto* GroupBox5 = AddGroupBox(this, "GroupBox5", {8, 32, 497, 129}, QStringLiteral("Email Properties"));
+    AddLabel(GroupBox5, "Label9", {8, 32, 82, 13}, QStringLiteral("Recipient's email:"));
+    Edit6 = AddEdit(GroupBox5, "Edit6", {96, 24, 209, 21}, QStringLiteral("you@example.com"));
+    AddLabel(GroupBox5, "Label10", {48, 64, 42, 13}, QStringLiteral(" Subject:"));
+    Edit7 = AddEdit(GroupBox5, "Edit7", {96, 56, 209, 21});
+    AddLabel(GroupBox5, "Label11", {64, 96, 26, 13}, QStringLiteral("From:"));
+    Edit8 = AddEdit(GroupBox5, "Edit8", {96, 88, 209, 21});
+
+    auto* GroupBox4 = AddGroupBox(this, "GroupBox4", {8, 168, 497, 129}, QStringLiteral("Select variables to email"));
+    checkListModel_ = new CheckListModel(this);
+    CheckListBox1 = Place(new CheckListBox(GroupBox4), "CheckListBox1", {8, 24, 401, 97});
+    CheckListBox1->setModel(checkListModel_);
+    CheckListBox1->setUniformItemSizes(true);
+    CheckListBox1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+    auto* GroupBox6 = AddGroupBox(this, "GroupBox6", {8, 304, 497, 65}, QStringLiteral("Result Pages"));
+    LabeledEdit1 = new LabeledEdit(QStringLiteral("Success Page:"), GroupBox6);
+    Place(LabeledEdit1, "LabeledEdit1", {8, 32, 225, 21})->setText(QStringLiteral("http://"));
+    LabeledEdit2 = new LabeledEdit(QStringLiteral("Failure Page:"), GroupBox6);
+    Place(LabeledEdit2, "LabeledEdit2", {248, 32, 241, 21})->setText(QStringLiteral("http://"));
+
+    CheckListModel* const ticks = checkListModel_;
+    setControls({
+        {CheckListBox1, Setting::MailVariables, CheckBox2,
+            [ticks](ScriptSettings& s) {
+                const QStringList& entries = ticks->entries();
+                s.mailVariables.clear();
+                s.mailVariables.reserve(static_cast<std::size_t>(entries.size()));
+                for (int i = 0; i < entries.size(); ++i)
+                    s.mailVariables.push_back({entries[i].toStdString(), ticks->isChecked(i)});
+            },
+            // The entries follow the field list; only the ticks are shown here.
+            [ticks](const ScriptSettings& s) {
+                for (std::size_t i = 0; i < s.mailVariables.size(); ++i)
+                    ticks->setChecked(static_cast<int>(i), s.mailVariables[i].checked);
+            },
+            [ticks] { ticks->setEntries({}); }},
+        Bind(Edit6, &ScriptSettings::recipient, Setting::Recipient, CheckBox2),
+        Bind(Edit7, &ScriptSettings::subject, Setting::Subject, CheckBox2),
+        Bind(Edit8, &ScriptSettings::sender, Setting::Sender, CheckBox2),
+        Bind(LabeledEdit1, &ScriptSettings::successPage, Setting::SuccessPage, CheckBox2, OnNewScript::Keep),
+        Bind(LabeledEdit2, &ScriptSettings::failurePage, Setting::FailurePage, CheckBox2, OnNewScript::Keep),
+        Bind(CheckBox2, &ScriptSettings::sendMail, Setting::SendMail),
+    });
+    connect(CheckBox2, &QCheckBox::clicked, this, &EmailVariablesPage::CheckBox2Click);
+}
+
+void EmailVariablesPage::setMailEntries(const QStringList& entries)
+{
+    checkListModel_->setEntries(entries);
+}
+
+void EmailVariablesPage::CheckBox2Click()
+{
+    Guard([this] { applySwitch(CheckBox2); });
+}
+
+} // namespace zestrel

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "mainwindow/settingspage.h"
+
+class QCheckBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace zestrel {
+
+// The page "Script Setup": the field list, Read Form, the database
+// connection and the switch of the safe script.
+class ScriptSetupPage : public SettingsPage {
+    Q_OBJECT
+public:
+    explicit ScriptSetupPage(QWidget* parent);
+
+    // The field list, where typing starts and form pages may be dropped.
+    QPlainTextEdit* fieldList() const { return Memo1; }
+    QPushButton* readFormButton() const { return Button1; }
+
+public slots:
+    void CheckBox1Click();
+
+private:
+    QPlainTextEdit* Memo1;
+    QPushButton* Button1;
+    QCheckBox* CheckBox1;
+    QLineEdit* Edit1;
+    QLineEdit* Edit2;
+    QLineEdit* Edit3;
+    QLineEdit* Edit4;
+    QCheckBox* CheckBox8;
+};
+
+} // namespace zestrel

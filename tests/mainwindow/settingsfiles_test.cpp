@@ -1,0 +1,517 @@
+// Settings files through the File menu, with the dialogs and boxes answered
+// in advance: every control of every page comes back from a file, damaged
+// files leave the window as it was, saving asks before replacing and never
+// damages the old file, and the recent files are listed, opened and pruned.
+#include "settingsfiles_test.h"
+
+#include "core/settingsfile.h"
+#include "mainwindow/settingspage.h"
+#include "windowfixture.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMenu>
+#include <QStandardPaths>
+
+#include <cerrno>
+#include <cstring>
+#include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kListLength = 10000;
+const QString kPassword = QStringLiteral("pw-never-in-the-file");
+
+// What every control that shows a setting shows, read through the pages'
+// own tables, with the caption and the compiled buffer.
+QStringList Snapshot(TForm1* form)
+{
+    QStringList shown;
+    for (const zestrel::SettingsPage* page : form->Pages())
+        for (const zestrel::PageControl& control : page->controls())
+            if (control.setting)
+                shown.append(control.widget->objectName() + "=" +
+                    Contents(form, control.widget->objectName().toLatin1().constData()));
+    shown.append("caption=" + form->windowTitle());
+    shown.append(QString("compiled=%1, %2 lines").arg(form->ScriptCompiled()).arg(form->ScriptBuffer().size()));
+    return shown;
+}
+
+// A text no box holds by chance: quotes, a backslash, PHP and SQL, a tab,
+// accents, an emoji, a no-break space, and the name of its control.
+QString Hostile(const QString& control, const QString& round)
+{
+    return QString("%1 %2 '\"\\ {$x} <?php ?>; DROP TABLE t; -- \tStra\u00dfe \U0001F600\u00a0").arg(round, control);
+}
+
+// Puts a value of the round into every control that shows a setting, as a
+// person types, ticks and picks: single-line boxes typed into, lists pasted
+// in, 10,000 lines each, every third entry of the mail list ticked, a value
+// picked into a spread of the grid's rows.
+void FillFromTheTables(TForm1* form, const QString& round)
+{
+    for (const zestrel::SettingsPage* page : form->Pages()) {
+        for (const zestrel::PageControl& control : page->controls()) {
+            if (!control.setting)
+                continue;
+            const QString name = control.widget->objectName();
+            const QString value = Hostile(name, round);
+            Child<QTabWidget>(form, "PageControl1")->setCurrentWidget(const_cast<zestrel::SettingsPage*>(page));
+            if (auto* edit = qobject_cast<QLineEdit*>(control.widget)) {
+                edit->selectAll();
+                edit->insert(value);
+            } else if (auto* combo = qobject_cast<QComboBox*>(control.widget)) {
+                combo->lineEdit()->selectAll();
+                combo->lineEdit()->insert(value);
+            } else if (auto* memo = qobject_cast<QPlainTextEdit*>(control.widget)) {
+                QStringList lines;
+                for (int i = 0; i < kListLength; ++i)
+                    lines.append(i % 1000 == 7 ? QString() : value + QString::number(i) + (i % 2 ? "\u2028x" : ""));
+                // A last line that is empty is a line too.
+                memo->setPlainText(lines.join('\n') + "\n\n");
+            } else if (auto* list = qobject_cast<QListView*>(control.widget)) {
+                for (int row = round == "first" ? 0 : 1; row < list->model()->rowCount(); row += 3)
+                    list->model()->setData(list->model()->index(row, 0), Qt::Checked, Qt::CheckStateRole);
+            } else if (auto* grid = qobject_cast<QTableView*>(control.widget)) {
+                auto* picker = Child<QComboBox>(form, "ComboBox1");
+                for (int row = round == "first" ? 1 : 2; row < grid->model()->rowCount(); row += 997) {
+                    grid->scrollTo(grid->model()->index(row, 1));
+                    ClickItem(grid, row, 1);
+                    picker->lineEdit()->setText(value + QString::number(row));
+                }
+            }
+        }
+    }
+}
+
+QList<QCheckBox*> Switches(TForm1* form)
+{
+    QList<QCheckBox*> switches;
+    for (const zestrel::SettingsPage* page : form->Pages())
+        for (const zestrel::PageControl& control : page->controls())
+            if (auto* check = qobject_cast<QCheckBox*>(control.widget))
+                switches.append(check);
+    return switches;
+}
+
+// Saves through Save Settings As..., answering the dialog with `path`.
+void SaveAs(TForm1* form, const QString& path)
+{
+    zestrel::SettingsDialog::setNextFileName(path);
+    Trigger(form, "SaveSettingsAs1");
+}
+
+// Opens through Open Settings..., answering the dialog and the report.
+void Open(TForm1* form, const QString& path)
+{
+    zestrel::SettingsDialog::setNextFileName(path);
+    zestrel::MessageBoxes::setNextAnswer(QMessageBox::Ok);
+    Trigger(form, "OpenSettings1");
+}
+
+// A settings file of sound settings, as the program writes it.
+QJsonObject GoodFile()
+{
+    scriptgen::ScriptSettings s;
+    s.fieldList = {"name", "email"};
+    s.mailVariables = {{"$name", true}, {"$email", false}};
+    s.sendMail = true;
+    s.recipient = "owner@shop.test";
+    s.insertFields = {"name"};
+    s.insertValues = {"$name"};
+    return QJsonDocument::fromJson(zestrel::SettingsFileBytes(s)).object();
+}
+
+QByteArray With(const QString& key, const QJsonValue& value)
+{
+    QJsonObject file = GoodFile();
+    file.insert(key, value);
+    return QJsonDocument(file).toJson();
+}
+
+// How each damaged file is made in a folder, and the reason the message
+// gives; a reason ending in "(" is compared up to there.
+struct Damaged {
+    const char* name;
+    std::function<QString(const QDir&)> make;
+    QString reason;
+};
+
+QString Put(const QDir& dir, const QByteArray& bytes)
+{
+    WriteFile(dir.filePath("damaged.zestrel"), bytes);
+    return dir.filePath("damaged.zestrel");
+}
+
+const QString kNotOurs = "it is not a settings file of Zestrel PHP Script Creator";
+
+const Damaged kDamaged[] = {
+    {"empty", [](const QDir& d) { return Put(d, ""); }, "the file is empty, not a settings file"},
+    {"blanks only", [](const QDir& d) { return Put(d, " \n\t"); }, "the file is empty, not a settings file"},
+    {"cut short",
+        [](const QDir& d) {
+            const QByteArray good = QJsonDocument(GoodFile()).toJson();
+            return Put(d, good.left(good.size() / 2));
+        },
+        "the file is damaged or cut short ("},
+    {"not JSON", [](const QDir& d) { return Put(d, "<html><body>a page</body></html>"); }, kNotOurs},
+    {"binary",
+        [](const QDir& d) {
+            return Put(d,
+                QByteArray("\x7f"
+                           "ELF\0\x01\x02\xff\xfe",
+                    9));
+        },
+        kNotOurs},
+    {"JSON of another program", [](const QDir& d) { return Put(d, R"({"name": "x", "version": 1})"); }, kNotOurs},
+    {"a JSON list", [](const QDir& d) { return Put(d, "[1, 2]"); }, kNotOurs},
+    {"newer format", [](const QDir& d) { return Put(d, With("version", 999)); },
+        "it was saved in settings format 999 by a newer version of Zestrel PHP Script Creator; this version reads "
+        "format 1 and cannot show it: open it with the newer version"},
+    {"version as text", [](const QDir& d) { return Put(d, With("version", "1")); },
+        "\"version\" should be a whole number from 1, but the file holds text"},
+    {"version not whole", [](const QDir& d) { return Put(d, With("version", 1.5)); },
+        "\"version\" should be a whole number from 1, but the file holds 1.5"},
+    {"version 0", [](const QDir& d) { return Put(d, With("version", 0)); },
+        "\"version\" should be a whole number from 1, but the file holds 0"},
+    {"text as a number", [](const QDir& d) { return Put(d, With("host", 5)); },
+        "\"host\" should be text, but the file holds a number"},
+    {"list as text", [](const QDir& d) { return Put(d, With("fieldList", "name")); },
+        "\"fieldList\" should be a list of texts, but the file holds text"},
+    {"a line of a list not text",
+        [](const QDir& d) {
+            return Put(d, With("insertFields", QJsonArray{"a", true}));
+        },
+        "\"insertFields\", line 2, should be text, but the file holds true or false"},
+    {"switch as text", [](const QDir& d) { return Put(d, With("useDatabase", "yes")); },
+        "\"useDatabase\" should be true or false, but the file holds text"},
+    {"switch null", [](const QDir& d) { return Put(d, With("dropTable", QJsonValue())); },
+        "\"dropTable\" should be true or false, but the file holds null"},
+    {"unknown script", [](const QDir& d) { return Put(d, With("target", "fast")); },
+        "\"target\" should be \"classic\" or \"safe\""},
+    {"line break in a box", [](const QDir& d) { return Put(d, With("subject", "Hi\nBcc: x@evil.test")); },
+        "\"subject\" holds a line break, which its box cannot show"},
+    {"line break in a cell", [](const QDir& d) { return Put(d, With("insertValues", QJsonArray{"a\u2028b"})); },
+        "\"insertValues\", line 1, holds a line break, which its box cannot show"},
+    {"line break in a line of a list",
+        [](const QDir& d) {
+            return Put(d, With("fieldList", QJsonArray{"name", "a\rb"}));
+        },
+        "\"fieldList\", line 2, holds a line break, which its box cannot show"},
+    {"more ticks than lines",
+        [](const QDir& d) {
+            return Put(d, With("mailTicked", QJsonArray{true, false, true}));
+        },
+        "\"mailTicked\" has more ticks (3) than \"fieldList\" has lines (2)"},
+    {"ticks not a list", [](const QDir& d) { return Put(d, With("mailTicked", 2)); },
+        "\"mailTicked\" should be a list of true or false, but the file holds a number"},
+    {"tick as text", [](const QDir& d) { return Put(d, With("mailTicked", QJsonArray{"yes"})); },
+        "\"mailTicked\", line 1, should be true or false, but the file holds text"},
+    {"more values than fields",
+        [](const QDir& d) {
+            return Put(d, With("insertValues", QJsonArray{"a", "b"}));
+        },
+        "\"insertValues\" has more values (2) than \"insertFields\" has fields (1)"},
+    {"a folder",
+        [](const QDir& d) {
+            d.mkdir("folder.zestrel");
+            return d.filePath("folder.zestrel");
+        },
+        "it is a folder, not a file"},
+    {"a link to nothing",
+        [](const QDir& d) {
+            QString link = d.filePath("link.zestrel");
+            if (symlink("gone.zestrel", QFile::encodeName(link).constData()) != 0)
+                qFatal("cannot make a link");
+            return link;
+        },
+        "it is a symbolic link to \"gone.zestrel\", which does not exist"},
+    {"no such file", [](const QDir& d) { return d.filePath("never.zestrel"); }, "No such file or directory"},
+};
+
+} // namespace
+
+void SettingsFilesTest::everyControlComesBackFromTheFile()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("contact.zestrel");
+    const auto form = StartForm();
+    for (QCheckBox* on : Switches(form.get()))
+        on->click();
+    FillFromTheTables(form.get(), "first");
+    Child<QLineEdit>(form.get(), "Edit3")->setText(kPassword);
+    const QStringList typed = Snapshot(form.get());
+    SaveAs(form.get(), path);
+    QCOMPARE(form->SettingsFile(), path);
+
+    // Other values in every control, every switch the other way round.
+    Trigger(form.get(), "NewScript1");
+    FillFromTheTables(form.get(), "second");
+    for (QCheckBox* on : Switches(form.get()))
+        on->click();
+    const QStringList other = Snapshot(form.get());
+    for (qsizetype i = 0; i + 2 < typed.size(); ++i)
+        QVERIFY2(other[i] != typed[i], qPrintable(typed[i].left(60)));
+
+    Open(form.get(), path);
+    const QStringList opened = Snapshot(form.get());
+    QCOMPARE(opened.size(), typed.size());
+    for (qsizetype i = 0; i + 2 < typed.size(); ++i) {
+        if (typed[i].startsWith("Edit3="))
+            QCOMPARE(opened[i], QString("Edit3="));
+        else
+            QVERIFY2(opened[i] == typed[i], qPrintable(typed[i].left(60) + " came back as " + opened[i].left(60)));
+    }
+    // The compile reads the same settings as before, but for the password.
+    scriptgen::ScriptSettings expected = zestrel::ParseSettings(ReadAll(path)).settings;
+    QCOMPARE(form->CurrentSettings().fieldList, expected.fieldList);
+    QCOMPARE(form->CurrentSettings().insertValues.size(), std::size_t{kListLength + 1});
+
+    const QByteArray bytes = ReadAll(path);
+    QVERIFY(!bytes.contains(kPassword.toUtf8()));
+    struct stat status {};
+    QCOMPARE(stat(QFile::encodeName(path).constData(), &status), 0);
+    QCOMPARE(status.st_mode & 07777, 0600u);
+}
+
+void SettingsFilesTest::damagedFilesLeaveTheWindowAsItWas_data()
+{
+    AddRows(kDamaged);
+}
+
+void SettingsFilesTest::damagedFilesLeaveTheWindowAsItWas()
+{
+    QFETCH(int, row);
+    const Damaged& damaged = kDamaged[row];
+    QTemporaryDir dir;
+    const auto form = StartForm();
+    FillEveryControl(form.get());
+    Compile(form.get());
+    zestrel::MessageBoxes::takeShown();
+    const QStringList before = Snapshot(form.get());
+
+    const QString path = damaged.make(QDir(dir.path()));
+    zestrel::SettingsDialog::setNextFileName(path);
+    zestrel::MessageBoxes::setNextAnswer(QMessageBox::Ok);
+    Trigger(form.get(), "OpenSettings1");
+    const auto shown = zestrel::MessageBoxes::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown[0].kind, zestrel::MessageBoxes::Kind::Error);
+    const QString prefix = QString("Cannot open \"%1\": ").arg(QDir::toNativeSeparators(path));
+    const QString ending = ".\n\nThe window keeps the settings it had.";
+    QVERIFY2(shown[0].text.startsWith(prefix) && shown[0].text.endsWith(ending), qPrintable(shown[0].text));
+    const QString reason = shown[0].text.mid(prefix.size(), shown[0].text.size() - prefix.size() - ending.size());
+    if (damaged.reason.endsWith('('))
+        QVERIFY2(reason.startsWith(damaged.reason), qPrintable(reason));
+    else
+        QCOMPARE(reason, damaged.reason);
+    QCOMPARE(Snapshot(form.get()), before);
+    QVERIFY(form->SettingsFile().isEmpty());
+}
+
+void SettingsFilesTest::unknownAndMissingKeys()
+{
+    QTemporaryDir dir;
+    QJsonObject file = GoodFile();
+    file.insert("smtp", QJsonObject{{"host", "mail.shop.test"}});
+    file.insert("fieldRules", QJsonArray{});
+    file.remove("recipient");
+    const QString path = dir.filePath("newer.zestrel");
+    WriteFile(path, QJsonDocument(file).toJson());
+
+    const auto form = StartForm();
+    Open(form.get(), path);
+    const auto shown = zestrel::MessageBoxes::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown[0].kind, zestrel::MessageBoxes::Kind::Information);
+    QCOMPARE(shown[0].text,
+        QString("Opened newer.zestrel.\n\nSettings files never keep passwords: type them again before you compile "
+                "(Password, on the page Script Setup).\n\nLeft out, as this version of the program does not know "
+                "them: fieldRules, smtp."));
+    // What the file holds is shown; a setting it lacks is empty.
+    QCOMPARE(Text(form.get(), "Memo1"), QString("name\nemail"));
+    QCOMPARE(Contents(form.get(), "CheckListBox1"), QString("[+$name,$email]"));
+    QCOMPARE(Contents(form.get(), "CheckBox2"), QString("ticked"));
+    QCOMPARE(Text(form.get(), "Edit6"), QString());
+    QVERIFY(Enabled(form.get(), "Edit6"));
+    QVERIFY(!Enabled(form.get(), "Edit1"));
+    QCOMPARE(Cell(form.get(), 1, 1), QString("$name"));
+}
+
+void SettingsFilesTest::openingClearsTheCompiledScript()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("contact.zestrel");
+    WriteFile(path, QJsonDocument(GoodFile()).toJson());
+    const auto form = StartForm();
+    Trigger(form.get(), "ViewDatabaseRecords1");
+    Compile(form.get());
+    QVERIFY(form->ScriptCompiled());
+    Open(form.get(), path);
+    QVERIFY(!form->ScriptCompiled());
+    QVERIFY(form->ScriptBuffer().empty());
+    QCOMPARE(form->windowTitle(), QString("contact.zestrel - Zestrel PHP Script Creator"));
+    QCOMPARE(CurrentPage(form.get()), QString("TabSheet1"));
+    // Save Script asks for a compile of the opened settings first.
+    zestrel::MessageBoxes::takeShown();
+    zestrel::MessageBoxes::setNextAnswer(QMessageBox::Ok);
+    QTest::mouseClick(Child<QToolButton>(form.get(), "ToolButton3"), Qt::LeftButton);
+    QCOMPARE(zestrel::MessageBoxes::takeShown().value(0).text, QString("Compile script before saving!"));
+}
+
+void SettingsFilesTest::saveAndSaveAs()
+{
+    QTemporaryDir dir;
+    const auto form = StartForm();
+    TypeLines(Child<QWidget>(form.get(), "Memo1"), {"name"});
+
+    // Save Settings without a file asks for a name, in the documents folder.
+    zestrel::SettingsDialog::setNextFileName(dir.filePath("contact"));
+    Trigger(form.get(), "SaveSettings1");
+    QCOMPARE(zestrel::SettingsDialog::takeOpenedAt(),
+        QStringList{QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)});
+    const QString path = dir.filePath("contact.zestrel");
+    QCOMPARE(form->SettingsFile(), path);
+    QCOMPARE(form->windowTitle(), QString("contact.zestrel - Zestrel PHP Script Creator"));
+    QCOMPARE(zestrel::ParseSettings(ReadAll(path)).settings.fieldList, scriptgen::Lines{"name"});
+
+    // Save Settings again writes the same file without asking.
+    TypeLines(Child<QWidget>(form.get(), "Memo1"), {"", "email"});
+    Trigger(form.get(), "SaveSettings1");
+    QCOMPARE(zestrel::ParseSettings(ReadAll(path)).settings.fieldList, scriptgen::Lines({"name", "email"}));
+
+    // Save As onto a file that is there asks first: No keeps it, Yes replaces it.
+    const QString other = dir.filePath("other.zestrel");
+    WriteFile(other, "old");
+    zestrel::MessageBoxes::setNextAnswer(QMessageBox::No);
+    SaveAs(form.get(), other);
+    QCOMPARE(zestrel::SettingsDialog::takeOpenedAt(), QStringList{path});
+    QCOMPARE(ReadAll(other), QByteArray("old"));
+    QCOMPARE(form->SettingsFile(), path);
+    zestrel::MessageBoxes::setNextAnswer(QMessageBox::Yes);
+    SaveAs(form.get(), other);
+    QCOMPARE(zestrel::ParseSettings(ReadAll(other)).settings.fieldList, scriptgen::Lines({"name", "email"}));
+    QCOMPARE(form->windowTitle(), QString("other.zestrel - Zestrel PHP Script Creator"));
+    const auto asked = zestrel::MessageBoxes::takeShown();
+    QCOMPARE(asked.size(), 2);
+    QCOMPARE(asked[1].text, QString("File already Exists. Overwrite File?"));
+
+    // A cancelled dialog writes nothing; New Script forgets the file.
+    zestrel::SettingsDialog::setNextFileName(QString());
+    Trigger(form.get(), "SaveSettingsAs1");
+    Trigger(form.get(), "NewScript1");
+    QCOMPARE(form->windowTitle(), QString("Zestrel PHP Script Creator"));
+    QVERIFY(form->SettingsFile().isEmpty());
+    zestrel::SettingsDialog::setNextFileName(QString());
+    Trigger(form.get(), "SaveSettings1");
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({"contact.zestrel", "other.zestrel"}));
+}
+
+void SettingsFilesTest::failedSaveKeepsTheOldFile()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("contact.zestrel");
+    WriteFile(path, "old settings");
+    const auto form = StartForm();
+    TypeLines(Child<QWidget>(form.get(), "Memo1"), {"name"});
+    zestrel::MessageBoxes::setNextAnswer(QMessageBox::Yes);
+    zestrel::MessageBoxes::setNextAnswer(QMessageBox::Ok);
+    {
+        const FileSizeLimit limit(16);
+        SaveAs(form.get(), path);
+    }
+    const auto shown = zestrel::MessageBoxes::takeShown();
+    QCOMPARE(shown.size(), 2);
+    QCOMPARE(shown[1].kind, zestrel::MessageBoxes::Kind::Error);
+    QCOMPARE(shown[1].text,
+        QString("Cannot save the settings to \"%1\": %2.\n\nThe window keeps your settings: choose another name or "
+                "folder, or mend the cause, and save them again.")
+            .arg(QDir::toNativeSeparators(path), strerror(EFBIG)));
+    QCOMPARE(ReadAll(path), QByteArray("old settings"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"contact.zestrel"});
+    QVERIFY(form->SettingsFile().isEmpty());
+    QCOMPARE(form->windowTitle(), QString("Zestrel PHP Script Creator"));
+
+    // A folder at the name is refused, as for scripts.
+    QVERIFY(QDir(dir.path()).mkdir("folder.zestrel"));
+    zestrel::MessageBoxes::setNextAnswer(QMessageBox::Ok);
+    SaveAs(form.get(), dir.filePath("folder"));
+    QVERIFY(zestrel::MessageBoxes::takeShown().value(0).text.contains("it is a folder, not a regular file"));
+}
+
+void SettingsFilesTest::recentSettings()
+{
+    QTemporaryDir dir;
+    QStringList saved;
+    {
+        const auto form = StartForm();
+        auto* recent = Child<QMenu>(form.get(), "RecentSettings1");
+        QVERIFY(!recent->isEnabled());
+        TypeLines(Child<QWidget>(form.get(), "Memo1"), {"name"});
+        for (int i = 0; i < 10; ++i) {
+            saved.prepend(dir.filePath(QString("s%1 & co.zestrel").arg(i)));
+            SaveAs(form.get(), saved.front());
+        }
+    }
+    // Another window, as in the next run, lists the last 8, newest first.
+    const auto form = StartForm();
+    auto* recent = Child<QMenu>(form.get(), "RecentSettings1");
+    QVERIFY(recent->isEnabled());
+    QStringList listed;
+    for (const QAction* item : recent->actions())
+        listed.append(item->objectName() + " " + StripAccelerator(item->text()));
+    QStringList expected;
+    for (int i = 0; i < 8; ++i)
+        expected.append(QString("RecentSettingsFile%1 %1 %2").arg(i + 1).arg(QDir::toNativeSeparators(saved[i])));
+    QCOMPARE(listed, expected);
+
+    // A file gone since is taken off with a message; the window is unchanged.
+    QVERIFY(QFile::remove(saved[2]));
+    const QStringList before = Snapshot(form.get());
+    zestrel::MessageBoxes::setNextAnswer(QMessageBox::Ok);
+    Child<QAction>(form.get(), "RecentSettingsFile3")->trigger();
+    const auto shown = zestrel::MessageBoxes::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown[0].kind, zestrel::MessageBoxes::Kind::Warning);
+    QCOMPARE(shown[0].text,
+        QString("\"%1\" is no longer there: it was moved, renamed or deleted. It is taken off Recent Settings; open it "
+                "with Open Settings... where it is now.")
+            .arg(QDir::toNativeSeparators(saved[2])));
+    QCOMPARE(Snapshot(form.get()), before);
+    QCOMPARE(recent->actions().size(), 7);
+
+    // Opening one brings it to the top.
+    zestrel::MessageBoxes::setNextAnswer(QMessageBox::Ok);
+    Child<QAction>(form.get(), "RecentSettingsFile5")->trigger();
+    QCOMPARE(form->SettingsFile(), saved[5]);
+    QCOMPARE(StripAccelerator(recent->actions().front()->text()), "1 " + QDir::toNativeSeparators(saved[5]));
+    QCOMPARE(recent->actions().size(), 7);
+}
+
+void SettingsFilesTest::droppedSettingsFileOpens()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("dropped.ZESTREL");
+    WriteFile(path, QJsonDocument(GoodFile()).toJson());
+    const auto form = StartForm();
+    for (const char* target : {"Memo1", "Form1"}) {
+        Trigger(form.get(), "NewScript1");
+        zestrel::MessageBoxes::setNextAnswer(QMessageBox::Ok);
+        QWidget* widget = form->objectName() == target ? form.get() : Child<QWidget>(form.get(), target);
+        if (auto* memo = qobject_cast<QPlainTextEdit*>(widget))
+            widget = memo->viewport();
+        QVERIFY(DropFile(widget, path));
+        QTRY_COMPARE(form->SettingsFile(), path);
+        QCOMPARE(Text(form.get(), "Memo1"), QString("name\nemail"));
+        QVERIFY(zestrel::MessageBoxes::takeShown().value(0).text.startsWith("Opened dropped.ZESTREL."));
+    }
+}
+
+QTEST_MAIN(SettingsFilesTest)
