@@ -46,8 +46,9 @@ EmailVariablesPage::EmailVariablesPage(QWidget* parent) : SettingsPage("TabSheet
                 const QStringList& entries = ticks->entries();
                 s.mailVariables.clear();
                 s.mailVariables.reserve(static_cast<std::size_t>(entries.size()));
-                for (int i = 0; i < entries.size(); ++i)
-                    s.mailVariables.push_back({entries[i].toStdString(), ticks->isChecked(i)});
+                int row = 0;
+                for (const QString& entry : entries)
+                    s.mailVariables.push_back({entry.toStdString(), ticks->isChecked(row++)});
             },
             // The entries follow the field list; only the ticks are shown here.
             [ticks](const ScriptSettings& s) {

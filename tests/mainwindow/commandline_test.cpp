@@ -27,6 +27,9 @@ Run RunProgram(const QStringList& arguments)
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         environment.remove(name);
+    // A window's toolkit warns on standard error without a runtime folder of its own.
+    const QTemporaryDir runtime;
+    environment.insert("XDG_RUNTIME_DIR", runtime.path());
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(ZESTREL_PROGRAM), arguments);
     if (!process.waitForFinished(60000))
@@ -178,6 +181,11 @@ const Case kCases[] = {
         "zestrel: --compile takes one settings file, but b is given too.\n" + kTry, false},
     {"unknown long option", {}, {"--compile", "a", "-o", "b", "--fast"}, 64, "",
         "zestrel: unknown option --fast.\n" + kTry, false},
+    // The window's toolkit takes its own options first; what is left is ours.
+    {"unknown option after the toolkit's", {}, {"-platform", "offscreen", "-x"}, 64, "",
+        "zestrel: unknown option -x.\n" + kTry, false},
+    {"two files for the window", {}, {"-platform", "offscreen", "a.zestrel", "b.zestrel"}, 64, "",
+        "zestrel: the window opens one settings file, but 2 are given.\n" + kTry, false},
 };
 
 } // namespace
@@ -244,6 +252,25 @@ void CommandLineTest::exitCodesAndMessages()
     // A replaced script is a new file: a second name of the old one keeps the old text.
     if (QFile::exists(dir.filePath("kept")))
         QCOMPARE(ReadAll(dir.filePath("kept")), QByteArray("old"));
+}
+
+void CommandLineTest::windowStartsWithTheFileOpen()
+{
+    QTemporaryDir dir;
+    const QString settings = dir.filePath("start.zestrel");
+    WriteFile(settings, zestrel::SettingsFileBytes(Settings(false)));
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("DISPLAY");
+    environment.insert("XDG_CONFIG_HOME", dir.filePath("config"));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(ZESTREL_PROGRAM), {"-platform", "offscreen", settings});
+    // The opened file goes on the recent list; the window then waits for its
+    // report to be read.
+    QTRY_VERIFY_WITH_TIMEOUT(ReadAll(dir.filePath("config/VORTEQ/Zestrel.conf")).contains("start.zestrel"), 20000);
+    QCOMPARE(process.state(), QProcess::Running);
+    process.kill();
+    process.waitForFinished();
 }
 
 QTEST_MAIN(CommandLineTest)

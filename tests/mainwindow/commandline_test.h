@@ -10,4 +10,5 @@ private slots:
     void compileGivesTheWindowsScript();
     void exitCodesAndMessages_data();
     void exitCodesAndMessages();
+    void windowStartsWithTheFileOpen();
 };

@@ -12,6 +12,7 @@
 #include <QClipboard>
 #include <QDialogButtonBox>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -49,6 +50,10 @@ void LayoutTest::defaultStateAfterStart()
         QVERIFY2(!Child<QCheckBox>(form.get(), name)->isChecked(), name);
     }
     QCOMPARE(GridRows(form.get()), 2);
+    // The grid's header is its own fixed first row, not a header of the view.
+    const auto* grid = Child<QTableView>(form.get(), "StringGrid1");
+    QVERIFY(grid->horizontalHeader()->isHidden());
+    QVERIFY(grid->verticalHeader()->isHidden());
     QCOMPARE(Cell(form.get(), 0, 0), QString("Field"));
     QCOMPARE(Cell(form.get(), 0, 1), QString("Variable / Value"));
     QCOMPARE(Cell(form.get(), 1, 0), QString());
@@ -260,6 +265,8 @@ void LayoutTest::toolBar()
         QVERIFY(button);
         QCOMPARE(button->text(), QString(expected.caption));
         QCOMPARE(button->toolButtonStyle(), Qt::ToolButtonTextBesideIcon);
+        // Flat buttons of a tool bar: a click does not take the focus from the box typed in.
+        QCOMPARE(button->focusPolicy(), Qt::NoFocus);
         QVERIFY(!button->icon().isNull());
         QVERIFY(button->autoRaise());
     }

@@ -194,6 +194,22 @@ void ReadFormTest::pageWithoutFormChangesNothing()
     QCOMPARE(memo->document()->availableUndoSteps(), undoSteps);
 }
 
+void ReadFormTest::unreadablePageIsReported()
+{
+    const QTemporaryDir dir;
+    const QString page = dir.filePath("gone.html");
+    const auto form = StartForm();
+    TypeLines(Child<QWidget>(form.get(), "Memo1"), {"kept"});
+    zestrel::MessageBoxes::setNextAnswer(QMessageBox::Ok);
+    ReadThroughButton(form.get(), page);
+    const QList<zestrel::MessageBoxes::Shown> shown = zestrel::MessageBoxes::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown[0].kind, zestrel::MessageBoxes::Kind::Error);
+    QCOMPARE(
+        shown[0].text, QString("Cannot read \"%1\": No such file or directory").arg(QDir::toNativeSeparators(page)));
+    QCOMPARE(FieldList(form.get()), QString("kept"));
+}
+
 void ReadFormTest::saveProposesTheActionScript_data()
 {
     QTest::addColumn<QString>("action");

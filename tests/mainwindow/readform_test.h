@@ -14,6 +14,7 @@ private slots:
     void realChoiceList();
     void pageWithoutFormChangesNothing_data();
     void pageWithoutFormChangesNothing();
+    void unreadablePageIsReported();
     void saveProposesTheActionScript_data();
     void saveProposesTheActionScript();
 };

@@ -355,6 +355,12 @@ void SettingsFilesTest::openingClearsTheCompiledScript()
     Compile(form.get());
     QVERIFY(form->ScriptCompiled());
     Open(form.get(), path);
+    // The dialog starts in the documents folder, then at the file open.
+    QCOMPARE(zestrel::SettingsDialog::takeOpenedAt(),
+        QStringList{QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)});
+    zestrel::SettingsDialog::setNextFileName(QString());
+    Trigger(form.get(), "OpenSettings1");
+    QCOMPARE(zestrel::SettingsDialog::takeOpenedAt(), QStringList{path});
     QVERIFY(!form->ScriptCompiled());
     QVERIFY(form->ScriptBuffer().empty());
     QCOMPARE(form->windowTitle(), QString("contact.zestrel - Zestrel PHP Script Creator"));
