@@ -21,7 +21,7 @@ ensure_packages() {
 }
 
 # What building the program needs.
-BUILD_PACKAGES=(cmake g++ make qt6-base-dev qt6-svg-dev libgl-dev libgumbo-dev fonts-urw-base35)
+BUILD_PACKAGES=(cmake g++ make qt6-base-dev qt6-svg-dev libgl-dev libgumbo-dev libcrypt-dev fonts-urw-base35)
 
 # What the test suite needs on top of that.
 TEST_PACKAGES=(libgtest-dev libbenchmark-dev

@@ -81,6 +81,10 @@ std::string Caption(Setting setting)
         return "Password";
     case Setting::Target:
         return "Safe script for PHP 8 (mysqli)";
+    case Setting::OwnerPassword:
+        return "Owner password";
+    case Setting::RecordsPublic:
+        return "Anyone may view the records";
     case Setting::SendMail:
         return "Send variables via email";
     case Setting::InsertRecord:
@@ -154,7 +158,7 @@ std::string Sentence(const Problem& p)
         return label + ": " + shown +
             " is not a name a form can send: it must hold more than blanks and must not begin with \"[\".";
     case Issue::SpamTrapName:
-        return label + ": " + shown + " arrives as \"" + scriptgen::kSpamTrapField +
+        return label + ": " + shown + " arrives as \"" + p.detail +
             "\", the spam trap, which the script checks by itself: remove the line, or give the form's field another "
             "name.";
     case Issue::NoFields:
@@ -185,7 +189,24 @@ std::string Sentence(const Problem& p)
     case Issue::StillDefault:
         return label + " still shows " + shown + PageHint(p.setting);
     case Issue::ControlCharacter:
+        if (p.setting == Setting::OwnerPassword)
+            return label + " holds a control character, which a browser cannot send: type the password again.";
         return label + " holds a line break or another control character" + PageHint(p.setting);
+    case Issue::OwnerPasswordForTables:
+        return label +
+            " is empty, but creating and deleting a table must be kept to you: type an owner password on the page "
+            "Script Setup, and sign in with the user name owner and that password to run the script.";
+    case Issue::OwnerPasswordForRecords:
+        return label +
+            " is empty, so anyone could read every stored record: type an owner password on the page Script Setup, "
+            "or tick \"Anyone may view the records\" on the page View Database Records if they are public.";
+    case Issue::PasswordTooLong:
+        return label + " is " + std::to_string(p.count) + " bytes long, but only the first " +
+            std::to_string(scriptgen::kMaxOwnerPasswordBytes) + " would count: shorten it.";
+    case Issue::RecipientFromForm:
+        return label + " takes the address from the field " + Shown(p.text) +
+            ", so anyone could send mail through your site to any address: type your own address instead (several "
+            "separated by commas).";
     case Issue::ValueWithoutField:
         return label + ": " + shown + " stands beside no table field: type the field's name on line " +
             std::to_string(p.line) + " of Table Fields, or clear the value.";

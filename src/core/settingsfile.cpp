@@ -72,6 +72,7 @@ const SwitchKey kSwitches[] = {
     {"displaySpecific", &ScriptSettings::displaySpecific},
     {"createTable", &ScriptSettings::createTable},
     {"dropTable", &ScriptSettings::dropTable},
+    {"recordsPublic", &ScriptSettings::recordsPublic},
 };
 
 const QString kFormatKey = QStringLiteral("format");

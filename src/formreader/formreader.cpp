@@ -416,8 +416,8 @@ public:
             ignored_.add(name);
             return;
         }
-        if (*key == scriptgen::kSpamTrapField) {
-            form_.spamTrap = true;
+        if (scriptgen::IsSpamTrap(*key)) {
+            form_.spamTrap = *key;
             return;
         }
         if (*key != name.substr(0, name.find('[')))

@@ -40,9 +40,9 @@ struct Form {
     // The keys PHP files those controls under in $_POST, in document order,
     // each once: the field list.
     std::vector<std::string> fields;
-    // Whether the form carries the safe script's hidden spam trap, which the
-    // script checks by itself and so is not in the field list.
-    bool spamTrap = false;
+    // The safe script's hidden spam trap the form carries, or none: the
+    // script checks it by itself, so it is not in the field list.
+    std::string spamTrap;
     std::vector<Warning> warnings;
 };
 

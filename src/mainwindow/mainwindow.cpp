@@ -17,6 +17,7 @@
 #include "scriptgen/compiler.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDir>
 #include <QEvent>
 #include <QIcon>
@@ -76,7 +77,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     TabSheet1 = new zestrel::ScriptSetupPage(PageControl1);
     TabSheet2 = new zestrel::EmailVariablesPage(PageControl1);
     TabSheet3 = new zestrel::DatabaseRecordsPage(fieldVariables_, PageControl1);
-    TabSheet4 = new zestrel::ViewDatabaseRecordsPage(fieldVariables_, PageControl1);
+    TabSheet4 = new zestrel::ViewDatabaseRecordsPage(fieldVariables_, TabSheet1->safeSwitch(), PageControl1);
     TabSheet5 = new zestrel::AlterDatabaseTablesPage(PageControl1);
     PageControl1->addTab(TabSheet1, QStringLiteral("Script Setup"));
     PageControl1->addTab(TabSheet2, QStringLiteral("Email Variables"));
@@ -94,6 +95,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     SetUpFormReading();
     connect(TabSheet1->fieldList(), &QPlainTextEdit::textChanged, this, &TForm1::Memo1Change);
     connect(TabSheet1->readFormButton(), &QPushButton::clicked, this, &TForm1::Button1Click);
+    // The safe switch governs a control of the records' page too.
+    connect(TabSheet1->safeSwitch(), &QCheckBox::clicked, TabSheet4, [this] { TabSheet4->applySwitches(); });
     connect(Action1, &QAction::triggered, this, &TForm1::Action1Execute);
     connect(ToolButton3, &QToolButton::clicked, this, &TForm1::ToolButton3Click);
     connect(ToolButton5, &QToolButton::clicked, this, &TForm1::ToolButton5Click);

@@ -116,9 +116,9 @@ QString Report(const QString& page, const formreader::Form& form, const QString&
         ? QStringLiteral("%1 in %2 has no fields to read; the field list is unchanged.").arg(title, page)
         : QStringLiteral("Read %1 from %2 in %3 into the field list.").arg(Fields(form.fields.size()), title, page);
     report[0] = report[0].toUpper();
-    if (form.spamTrap)
+    if (!form.spamTrap.empty())
         report += QStringLiteral(" The hidden spam trap \"%1\" is left out: the safe script checks it by itself.")
-                      .arg(QLatin1String(scriptgen::kSpamTrapField));
+                      .arg(FromUtf8(form.spamTrap));
     if (!form.warnings.empty())
         report += QStringLiteral("\n\nPlease check:");
     for (const formreader::Warning& warning : form.warnings)

@@ -59,6 +59,13 @@ ScriptSetupPage::ScriptSetupPage(QWidget* parent) : SettingsPage("TabSheet1", pa
         "Compile a script for PHP 8.1 or later with mysqli that treats everything a visitor sends as data: prepared "
         "statements, escaped pages, mail headers without line breaks, and changes only by a post from your own "
         "site."));
+    AddLabel(this, "Label24", {264, 362, 76, 13}, QStringLiteral("Owner password:"));
+    Edit15 = AddEdit(this, "Edit15", {344, 358, 169, 21});
+    Edit15->setEchoMode(QLineEdit::Password);
+    Edit15->setToolTip(QStringLiteral(
+        "The password of the safe script's pages for you alone: the stored records, and creating or deleting a "
+        "table. Sign in there with the user name owner and this password. The script keeps only a salted hash of "
+        "it, and settings files never keep it."));
 
     QCheckBox* const safe = CheckBox8;
     setControls({
@@ -74,13 +81,20 @@ ScriptSetupPage::ScriptSetupPage(QWidget* parent) : SettingsPage("TabSheet1", pa
                 s.target = safe->isChecked() ? scriptgen::Target::Safe : scriptgen::Target::Classic;
             },
             [safe](const ScriptSettings& s) { safe->setChecked(s.target == scriptgen::Target::Safe); }, {}},
+        Bind(Edit15, &ScriptSettings::ownerPassword, Setting::OwnerPassword, CheckBox8),
     });
     connect(CheckBox1, &QCheckBox::clicked, this, &ScriptSetupPage::CheckBox1Click);
+    connect(CheckBox8, &QCheckBox::clicked, this, &ScriptSetupPage::CheckBox8Click);
 }
 
 void ScriptSetupPage::CheckBox1Click()
 {
     Guard([this] { applySwitch(CheckBox1); });
+}
+
+void ScriptSetupPage::CheckBox8Click()
+{
+    Guard([this] { applySwitch(CheckBox8); });
 }
 
 } // namespace zestrel

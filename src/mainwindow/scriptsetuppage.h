@@ -19,9 +19,12 @@ public:
     // The field list, where typing starts and form pages may be dropped.
     QPlainTextEdit* fieldList() const { return Memo1; }
     QPushButton* readFormButton() const { return Button1; }
+    // The switch of the safe script, which also governs controls of other pages.
+    QCheckBox* safeSwitch() const { return CheckBox8; }
 
 public slots:
     void CheckBox1Click();
+    void CheckBox8Click();
 
 private:
     QPlainTextEdit* Memo1;
@@ -32,6 +35,7 @@ private:
     QLineEdit* Edit3;
     QLineEdit* Edit4;
     QCheckBox* CheckBox8;
+    QLineEdit* Edit15;
 };
 
 } // namespace zestrel

@@ -62,13 +62,16 @@ public:
     // The control that shows the setting, or none on this page.
     QWidget* controlFor(scriptgen::Setting setting) const;
 
+    // Enables every governed control while its switch is ticked, and
+    // disables it while it is not.
+    void applySwitches();
+
 protected:
     // Sets the table: the focus order follows it.
     void setControls(std::vector<PageControl> controls);
     // Enables every control the switch governs while it is ticked, in the
     // order of the table, and disables them while it is not.
     void applySwitch(const QCheckBox* governor);
-    void applySwitches();
 
 private:
     std::vector<PageControl> controls_;

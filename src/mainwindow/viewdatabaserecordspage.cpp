@@ -12,7 +12,8 @@
 
 namespace zestrel {
 
-ViewDatabaseRecordsPage::ViewDatabaseRecordsPage(QAbstractItemModel* fieldVariables, QWidget* parent)
+ViewDatabaseRecordsPage::ViewDatabaseRecordsPage(
+    QAbstractItemModel* fieldVariables, QCheckBox* safeSwitch, QWidget* parent)
     : SettingsPage("TabSheet4", parent)
 {
     using scriptgen::ScriptSettings;
@@ -36,6 +37,10 @@ ViewDatabaseRecordsPage::ViewDatabaseRecordsPage(QAbstractItemModel* fieldVariab
         AddComboBox(GroupBox9, "ComboBox2", {264, 56, 145, 21}, QString::fromUtf8(kWhereValueExample), fieldVariables);
     AddLabel(GroupBox9, "Label20", {24, 112, 83, 13}, QStringLiteral("Fields To Display:"));
     Memo4 = AddMemo(GroupBox9, "Memo4", {120, 88, 217, 73}, false);
+    CheckBox9 = AddCheckBox(this, "CheckBox9", {336, 8, 169, 17}, QStringLiteral("Anyone may view the records"));
+    CheckBox9->setToolTip(QStringLiteral(
+        "Let the safe script show the records to every visitor, as a guest book does. Unticked, only you see them, "
+        "signed in as owner with the owner password."));
 
     setControls({
         Bind(Edit10, &ScriptSettings::displayAllTable, Setting::DisplayAllTable, CheckBox4),
@@ -46,6 +51,9 @@ ViewDatabaseRecordsPage::ViewDatabaseRecordsPage(QAbstractItemModel* fieldVariab
         Bind(Memo4, &ScriptSettings::displaySpecificFields, Setting::DisplaySpecificFields, CheckBox5),
         Bind(CheckBox4, &ScriptSettings::displayAll, Setting::DisplayAll),
         Bind(CheckBox5, &ScriptSettings::displaySpecific, Setting::DisplaySpecific),
+        {CheckBox9, Setting::RecordsPublic, safeSwitch,
+            [this](ScriptSettings& s) { s.recordsPublic = CheckBox9->isChecked(); },
+            [this](const ScriptSettings& s) { CheckBox9->setChecked(s.recordsPublic); }, {}},
     });
     connect(CheckBox4, &QCheckBox::clicked, this, &ViewDatabaseRecordsPage::CheckBox4Click);
     connect(CheckBox5, &QCheckBox::clicked, this, &ViewDatabaseRecordsPage::CheckBox5Click);

@@ -15,8 +15,9 @@ namespace zestrel {
 class ViewDatabaseRecordsPage : public SettingsPage {
     Q_OBJECT
 public:
-    // The value to match can be picked from `fieldVariables`.
-    ViewDatabaseRecordsPage(QAbstractItemModel* fieldVariables, QWidget* parent);
+    // The value to match can be picked from `fieldVariables`; whether anyone
+    // may view the records is asked while `safeSwitch` is ticked.
+    ViewDatabaseRecordsPage(QAbstractItemModel* fieldVariables, QCheckBox* safeSwitch, QWidget* parent);
 
 public slots:
     void CheckBox4Click();
@@ -31,6 +32,7 @@ private:
     QLineEdit* Edit12;
     QComboBox* ComboBox2;
     QPlainTextEdit* Memo4;
+    QCheckBox* CheckBox9;
 };
 
 } // namespace zestrel

@@ -27,6 +27,7 @@ enum class Setting {
     Password,
     Database,
     Target,
+    OwnerPassword,
     SendMail,
     Recipient,
     Subject,
@@ -39,6 +40,7 @@ enum class Setting {
     InsertFields,
     InsertValues,
     DisplayAll,
+    RecordsPublic,
     DisplayAllTable,
     DisplayAllFields,
     DisplaySpecific,
@@ -71,6 +73,12 @@ struct ScriptSettings {
 
     // Database connection.
     std::string host, userName, password, database;
+
+    // The safe script's owner: the password of its owner-only pages (the
+    // records, creating and deleting tables), and whether anyone may view
+    // the records.
+    std::string ownerPassword;
+    bool recordsPublic = false;
 
     // Mail.
     std::string recipient, subject, sender;

@@ -49,6 +49,7 @@ ScriptSettings Sound()
     s.displaySpecificFields = {"email"};
     s.createTableFields = {"name", "email", "Straße"};
     s.dropTableName = "old people";
+    s.ownerPassword = "correct horse";
     return s;
 }
 
@@ -115,7 +116,8 @@ INSTANTIATE_TEST_SUITE_P(Settings, SafeCheckTest,
                 "in its boxes."}}},
         CheckCase{"FieldNamesPhpCannotReceive",
             [](ScriptSettings& s) {
-                s.fieldList = {"name", "[x]", "   ", "email", "zestrel_website", "first name", "zestrel.website"};
+                s.fieldList = {
+                    "name", "[x]", "   ", "email", "zestrel_website", "first name", "zestrel.website", "zestrel trap"};
             },
             {{Setting::FieldList,
                  "Enter Variables, line 2: \"[x]\" is not a name a form can send: it must hold more than blanks and "
@@ -128,7 +130,10 @@ INSTANTIATE_TEST_SUITE_P(Settings, SafeCheckTest,
                     "the script checks by itself: remove the line, or give the form's field another name."},
                 {Setting::FieldList,
                     "Enter Variables, line 7: \"zestrel.website\" arrives as \"zestrel_website\", the spam trap, which "
-                    "the script checks by itself: remove the line, or give the form's field another name."}}},
+                    "the script checks by itself: remove the line, or give the form's field another name."},
+                {Setting::FieldList,
+                    "Enter Variables, line 8: \"zestrel trap\" arrives as \"zestrel_trap\", the spam trap, which the "
+                    "script checks by itself: remove the line, or give the form's field another name."}}},
         CheckCase{"NoFieldsForMailAndInsert",
             [](ScriptSettings& s) {
                 s.fieldList = {"", ""};
@@ -365,6 +370,50 @@ INSTANTIATE_TEST_SUITE_P(Settings, SafeCheckTest,
                     "Recipient's email \"d@" + Repeat("x", 38) +
                         "\xe2\x80\xa6\" is not an e-mail address: type one such as name@example.org (several "
                         "separated by commas), or pick a field of the form."}}},
+        CheckCase{"TablesNeedTheOwner", [](ScriptSettings& s) { s.ownerPassword.clear(); },
+            {{Setting::OwnerPassword,
+                "Owner password is empty, but creating and deleting a table must be kept to you: type an owner "
+                "password on the page Script Setup, and sign in with the user name owner and that password to run the "
+                "script."}}},
+        CheckCase{"PublicRecordsDoNotOpenTheTables",
+            [](ScriptSettings& s) {
+                s.ownerPassword.clear();
+                s.recordsPublic = true;
+                s.createTable = false;
+            },
+            {{Setting::OwnerPassword,
+                "Owner password is empty, but creating and deleting a table must be kept to you: type an owner "
+                "password on the page Script Setup, and sign in with the user name owner and that password to run the "
+                "script."}}},
+        CheckCase{"RecordsNeedTheOwner",
+            [](ScriptSettings& s) {
+                s.ownerPassword.clear();
+                s.createTable = s.dropTable = false;
+            },
+            {{Setting::OwnerPassword,
+                "Owner password is empty, so anyone could read every stored record: type an owner password on the "
+                "page Script Setup, or tick \"Anyone may view the records\" on the page View Database Records if they "
+                "are public."}}},
+        CheckCase{"PublicRecordsNeedNoOwner",
+            [](ScriptSettings& s) {
+                s.ownerPassword.clear();
+                s.createTable = s.dropTable = false;
+                s.recordsPublic = true;
+            },
+            {}},
+        CheckCase{
+            "OwnerPasswordOfTheMostBytes", [](ScriptSettings& s) { s.ownerPassword = Repeat("\xc3\xa4", 36); }, {}},
+        CheckCase{"OwnerPasswordOneByteTooLong",
+            [](ScriptSettings& s) { s.ownerPassword = Repeat("\xc3\xa4", 36) + "!"; },
+            {{Setting::OwnerPassword,
+                "Owner password is 73 bytes long, but only the first 72 would count: shorten it."}}},
+        CheckCase{"OwnerPasswordWithAControlCharacter", [](ScriptSettings& s) { s.ownerPassword = "pass\tword"; },
+            {{Setting::OwnerPassword,
+                "Owner password holds a control character, which a browser cannot send: type the password again."}}},
+        CheckCase{"RecipientFromTheForm", [](ScriptSettings& s) { s.recipient = "'$email'"; },
+            {{Setting::Recipient,
+                "Recipient's email takes the address from the field \"email\", so anyone could send mail through your "
+                "site to any address: type your own address instead (several separated by commas)."}}},
         CheckCase{"TickedEntryOfABlankLineIsNoField",
             [](ScriptSettings& s) {
                 s.mailVariables.push_back({"$", true});

@@ -1,5 +1,6 @@
 #include "support.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
@@ -147,6 +148,21 @@ std::string Hex(std::string_view bytes)
     return hex;
 }
 
+std::string Base64(std::string_view bytes)
+{
+    static const std::string_view kDigits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string text;
+    for (std::size_t at = 0; at < bytes.size(); at += 3) {
+        unsigned group = 0;
+        for (std::size_t i = 0; i < 3; ++i)
+            group = (group << 8) | (at + i < bytes.size() ? static_cast<unsigned char>(bytes[at + i]) : 0u);
+        const std::size_t digits = std::min<std::size_t>(bytes.size() - at, 3) + 1;
+        for (std::size_t i = 0; i < 4; ++i)
+            text.push_back(i < digits ? kDigits[(group >> (18 - 6 * i)) & 63u] : '=');
+    }
+    return text;
+}
+
 std::vector<std::string> EncodedWords(std::string_view text)
 {
     static const std::string_view kOpen = "=?UTF-8?B?", kClose = "?=";
@@ -208,8 +224,13 @@ std::string EncodeForm(const Form& form)
 
 CgiResponse RunCgi(const std::string& phpCgi, const std::filesystem::path& script, const CgiRequest& request)
 {
-    std::vector<std::string> argv{
-        phpCgi, "-d", "display_errors=stderr", "-d", "log_errors=0", "-d", "html_errors=0", "-d", "error_reporting=-1"};
+    std::vector<std::string> argv{phpCgi};
+    if (request.noIniFiles)
+        argv.emplace_back("-n");
+    for (const char* setting : {"display_errors=stderr", "log_errors=0", "html_errors=0", "error_reporting=-1"}) {
+        argv.emplace_back("-d");
+        argv.emplace_back(setting);
+    }
     for (const std::string& setting : request.ini) {
         argv.emplace_back("-d");
         argv.push_back(setting);

@@ -52,6 +52,9 @@ void WriteScript(const std::filesystem::path& file, const scriptgen::Lines& line
 // The bytes as upper-case hexadecimal digits, as MySQL's HEX() shows them.
 std::string Hex(std::string_view bytes);
 
+// The bytes in base64, as an Authorization header carries them.
+std::string Base64(std::string_view bytes);
+
 // What each RFC 2047 encoded word of the form =?UTF-8?B?...?= in `text`
 // stands for, decoded from base64 on its own, in order.
 std::vector<std::string> EncodedWords(std::string_view text);
@@ -68,6 +71,7 @@ struct CgiRequest {
     std::string method = "POST";
     std::string body; // sent as application/x-www-form-urlencoded
     std::vector<std::string> ini; // php.ini settings, NAME=VALUE
+    bool noIniFiles = false; // PHP without its ini files, and so without the extensions they load
     std::vector<std::string> env; // further CGI variables (HTTP_ORIGIN=...), KEY=VALUE
 };
 

@@ -25,7 +25,7 @@ struct ExpectedForm {
     std::string action;
     Names fields;
     std::vector<Warning> warnings;
-    bool spamTrap = false;
+    std::string spamTrap{}; // the trap the form carries, left out of the fields
 };
 
 struct PageCase {
@@ -92,13 +92,14 @@ std::string Utf16(std::u16string_view text, bool bigEndian)
 }
 
 INSTANTIATE_TEST_SUITE_P(Pages, ReadFormsTest,
-    testing::Values(PageCase{"contact", "contact.html", {}, true, "UTF-8",
-                        {{"contact", "", "contact.php",
-                            {"name", "email", "phone", "subject", "message", "newsletter", "source"}, {}, true}}},
+    testing::Values(
+        PageCase{"contact", "contact.html", {}, true, "UTF-8",
+            {{"contact", "", "contact.php", {"name", "email", "phone", "subject", "message", "newsletter", "source"},
+                {}, "zestrel_website"}}},
         PageCase{"survey", "survey.html", {}, true, "UTF-8",
             {{"", "survey", "survey.php",
-                {"rating", "topics", "languages", "country", "contact_pref", "email", "comments", "form_version"},
-                {}}}},
+                {"rating", "topics", "languages", "country", "contact_pref", "email", "comments", "form_version"}, {},
+                "zestrel_trap"}}},
         PageCase{"twoforms", "twoforms.html", {}, true, "UTF-8",
             {{"login", "", "login.php", {"user", "password", "remember"}, {}},
                 {"join", "", "join.php", {"full_name", "email", "birth_date", "membership", "terms"}, {}}}},

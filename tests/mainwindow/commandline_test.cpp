@@ -155,6 +155,9 @@ const Case kCases[] = {
         [](const QString& dir) { WriteFile(dir + "/safe.zestrel", zestrel::SettingsFileBytes(Settings(true))); },
         {"--compile", "%1/safe.zestrel", "-o", "%1/out.php"}, 2, "",
         "%1/safe.zestrel: Username is empty: type the MySQL user the script connects as.\n"
+        "%1/safe.zestrel: Owner password is empty, but creating and deleting a table must be kept to you: type an "
+        "owner password on the page Script Setup, and sign in with the user name owner and that password to run the "
+        "script.\n"
         "%1/safe.zestrel: Table Name (Delete Table) is empty: type the name as it is in the database.\n",
         false},
     {"settings of a newer version",

@@ -133,6 +133,9 @@ void LayoutTest::bounds_data()
     row("GroupBox2", "TabSheet1", 8, 296, 513, 57);
     row("Label8", "GroupBox2", 136, 32, 80, 13);
     row("Edit4", "GroupBox2", 224, 24, 145, 21);
+    row("CheckBox8", "TabSheet1", 8, 360, 233, 17);
+    row("Label24", "TabSheet1", 264, 362, 76, 13);
+    row("Edit15", "TabSheet1", 344, 358, 169, 21);
     row("CheckBox2", "TabSheet2", 8, 8, 177, 17);
     row("GroupBox5", "TabSheet2", 8, 32, 497, 129);
     row("Label9", "GroupBox5", 8, 32, 82, 13);
@@ -171,6 +174,7 @@ void LayoutTest::bounds_data()
     row("ComboBox2", "GroupBox9", 264, 56, 145, 21);
     row("Label20", "GroupBox9", 24, 112, 83, 13);
     row("Memo4", "GroupBox9", 120, 88, 217, 73);
+    row("CheckBox9", "TabSheet4", 336, 8, 169, 17);
     row("CheckBox6", "TabSheet5", 8, 8, 161, 17);
     row("GroupBox10", "TabSheet5", 8, 40, 513, 169);
     row("Label21", "GroupBox10", 16, 32, 59, 13);
@@ -350,15 +354,16 @@ void LayoutTest::tabOrder_data()
     QTest::addColumn<QString>("page");
     QTest::addColumn<QStringList>("chain");
     QTest::newRow("Script Setup") << "ScriptSetup1"
-                                  << QStringList{"Memo1", "Button1", "Edit4", "Edit1", "Edit2", "Edit3", "CheckBox1"};
+                                  << QStringList{"Memo1", "Button1", "Edit4", "Edit1", "Edit2", "Edit3", "CheckBox1",
+                                         "CheckBox8", "Edit15"};
     QTest::newRow("Email Variables") << "EmailVariables1"
                                      << QStringList{"CheckListBox1", "Edit6", "Edit7", "Edit8", "LabeledEdit1",
                                             "LabeledEdit2", "CheckBox2"};
     QTest::newRow("Database Records") << "DatabaseRecords1"
                                       << QStringList{"Edit9", "Memo2", "StringGrid1", "ComboBox1", "CheckBox3"};
-    QTest::newRow("View Database Records")
-        << "ViewDatabaseRecords1"
-        << QStringList{"Edit10", "Memo3", "Edit11", "Edit12", "ComboBox2", "Memo4", "CheckBox4", "CheckBox5"};
+    QTest::newRow("View Database Records") << "ViewDatabaseRecords1"
+                                           << QStringList{"Edit10", "Memo3", "Edit11", "Edit12", "ComboBox2", "Memo4",
+                                                  "CheckBox4", "CheckBox5", "CheckBox9"};
     QTest::newRow("Alter Database Tables")
         << "AlterDatabaseRecords1" << QStringList{"Edit13", "Memo6", "CheckBox6", "CheckBox7", "Edit14"};
 }
@@ -368,7 +373,8 @@ void LayoutTest::tabOrder()
     QFETCH(QString, page);
     QFETCH(QStringList, chain);
     const auto form = StartForm();
-    for (const char* name : {"CheckBox1", "CheckBox2", "CheckBox3", "CheckBox4", "CheckBox5", "CheckBox6", "CheckBox7"})
+    for (const char* name :
+        {"CheckBox1", "CheckBox2", "CheckBox3", "CheckBox4", "CheckBox5", "CheckBox6", "CheckBox7", "CheckBox8"})
         Child<QCheckBox>(form.get(), name)->click();
     Trigger(form.get(), page.toLatin1().constData());
     Child<QWidget>(form.get(), chain.first().toLatin1().constData())->setFocus();

@@ -247,6 +247,7 @@ void SettingsFilesTest::everyControlComesBackFromTheFile()
         on->click();
     FillFromTheTables(form.get(), "first");
     Child<QLineEdit>(form.get(), "Edit3")->setText(kPassword);
+    Child<QLineEdit>(form.get(), "Edit15")->setText(kPassword + "2");
     const QStringList typed = Snapshot(form.get());
     SaveAs(form.get(), path);
     QCOMPARE(form->SettingsFile(), path);
@@ -264,8 +265,9 @@ void SettingsFilesTest::everyControlComesBackFromTheFile()
     const QStringList opened = Snapshot(form.get());
     QCOMPARE(opened.size(), typed.size());
     for (qsizetype i = 0; i + 2 < typed.size(); ++i) {
-        if (typed[i].startsWith("Edit3="))
-            QCOMPARE(opened[i], QString("Edit3="));
+        // The passwords, MySQL's and the owner's, are never in the file.
+        if (typed[i].startsWith("Edit3=") || typed[i].startsWith("Edit15="))
+            QCOMPARE(opened[i], typed[i].section('=', 0, 0) + "=");
         else
             QVERIFY2(opened[i] == typed[i], qPrintable(typed[i].left(60) + " came back as " + opened[i].left(60)));
     }

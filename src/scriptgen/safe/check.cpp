@@ -123,6 +123,7 @@ public:
         CheckFieldList();
         if (s_.useDatabase)
             CheckConnection();
+        CheckOwner();
         if (s_.sendMail)
             CheckMail();
         if (s_.insertRecord)
@@ -165,8 +166,8 @@ private:
             const std::optional<std::string> key = PostedKey(field);
             if (!key)
                 Add(Setting::FieldList, Issue::NotPostable, i + 1, field);
-            else if (*key == kSpamTrapField)
-                Add(Setting::FieldList, Issue::SpamTrapName, i + 1, field);
+            else if (IsSpamTrap(*key))
+                Add(Setting::FieldList, Issue::SpamTrapName, i + 1, field, *key);
         }
         if (fields_.Empty() && (s_.sendMail || s_.insertRecord))
             Add(Setting::FieldList, Issue::NoFields);
@@ -180,6 +181,24 @@ private:
         if (s_.userName.empty())
             Add(Setting::UserName, Issue::Empty);
         CheckName(Setting::Database, s_.database);
+    }
+
+    // Creating and deleting tables are for the owner only, and so are the
+    // records unless they are public.
+    void CheckOwner()
+    {
+        const std::string& password = s_.ownerPassword;
+        if (password.empty()) {
+            if (s_.createTable || s_.dropTable)
+                Add(Setting::OwnerPassword, Issue::OwnerPasswordForTables);
+            else if (context_.Displays() && !s_.recordsPublic)
+                Add(Setting::OwnerPassword, Issue::OwnerPasswordForRecords);
+            return;
+        }
+        if (password.size() > kMaxOwnerPasswordBytes)
+            Add(Setting::OwnerPassword, Issue::PasswordTooLong, 0, {}, {}, password.size());
+        if (Facts(password).control)
+            Add(Setting::OwnerPassword, Issue::ControlCharacter);
     }
 
     // A box that gives a posted value or a text of its own. Returns whether
@@ -196,7 +215,11 @@ private:
     {
         if (s_.recipient.empty())
             Add(Setting::Recipient, Issue::Empty);
-        if (CheckValue(Setting::Recipient, s_.recipient) && !s_.recipient.empty()) {
+        // Whoever posts would choose where the mail goes: anyone could mail
+        // anyone through the site.
+        if (const safe::Value posted = safe::ResolveValue(s_.recipient, fields_); posted.posted)
+            Add(Setting::Recipient, Issue::RecipientFromForm, 0, posted.text);
+        else if (CheckValue(Setting::Recipient, s_.recipient) && !s_.recipient.empty()) {
             for (const std::string_view address : safe::SplitAddresses(s_.recipient)) {
                 if (!IsAddress(address))
                     Add(Setting::Recipient, Issue::NotAnAddress, 0, address);
@@ -338,6 +361,12 @@ private:
 };
 
 } // namespace
+
+bool IsSpamTrap(std::string_view postedKey)
+{
+    return std::any_of(std::begin(kSpamTrapFields), std::end(kSpamTrapFields),
+        [postedKey](std::string_view trap) { return postedKey == trap; });
+}
 
 std::vector<Problem> CheckSafeScript(const ScriptSettings& settings)
 {

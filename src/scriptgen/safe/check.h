@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace scriptgen {
@@ -36,6 +37,10 @@ enum class Issue {
     NameBeyondBmp, // detail: the first character MySQL names cannot hold
     NameFromForm, // begins with "$"
     ExampleText, // text: the example the box starts with, never replaced
+    OwnerPasswordForTables, // no owner password, but a table is created or deleted
+    OwnerPasswordForRecords, // no owner password, records not public, but shown
+    PasswordTooLong, // longer than the bytes a password hash takes
+    RecipientFromForm, // text: the field the recipient is taken from
     // The faults of the Host box; text is the whole box.
     HostBlank,
     HostUnclosedBracket,
@@ -58,8 +63,16 @@ struct Problem {
 };
 
 // The name of the hidden field a form may carry as a spam trap: people never
-// see it and leave it empty, robots fill it in.
-inline constexpr const char* kSpamTrapField = "zestrel_website";
+// see it and leave it empty, robots fill it in. No browser or password
+// manager fills in a field of this name.
+inline constexpr const char* kSpamTrapField = "zestrel_trap";
+// Every name the script takes for its trap: the current one, and the one
+// forms made before it still carry.
+inline constexpr const char* kSpamTrapFields[] = {kSpamTrapField, "zestrel_website"};
+bool IsSpamTrap(std::string_view postedKey);
+
+// The most bytes of a password the owner's hash (bcrypt) takes into account.
+inline constexpr std::size_t kMaxOwnerPasswordBytes = 72;
 
 // MySQL's limits on names, and on the text columns of a new table: with
 // utf8mb4 each VARCHAR(225) takes 902 of the 65,535 bytes a row may hold.

@@ -2,8 +2,8 @@
 
 namespace scriptgen::safe {
 
-// The connection: mysqli throws on every error (mysqli_report at the top of
-// the script), and talks utf8mb4 so that every character arrives intact.
+// The connection: mysqli throws on every error, and talks utf8mb4 so that
+// every character arrives intact.
 void AddConnectFunction(const Context& context, Lines& out)
 {
     const ScriptSettings& s = context.settings;
@@ -13,6 +13,7 @@ void AddConnectFunction(const Context& context, Lines& out)
     out.emplace_back("// the exception carries the same reason.");
     out.emplace_back("function zestrel_connect(): mysqli");
     out.emplace_back("{");
+    out.emplace_back("    mysqli_report(MYSQLI_REPORT_ERROR | MYSQLI_REPORT_STRICT);");
     PhpLine line("    ");
     line.Code("$db = @new mysqli(").String(endpoint.host).Code(", ").String(s.userName).Code(", ");
     line.String(s.password).Code(", ").String(s.database).Code(", ");

@@ -24,6 +24,26 @@ void AddSafeInsert(const Context& context, std::string_view indent, Lines& out)
     }
     sql.append(") VALUES (").append(placeholders).append(")");
 
+    std::vector<std::size_t> rows;
+    for (std::size_t i = 0; i < s.insertFields.size() && i < s.insertValues.size(); ++i)
+        if (!s.insertFields[i].empty() && !s.insertValues[i].empty())
+            rows.push_back(i);
+    out.emplace_back();
+    out.push_back(
+        PhpLine(indent).Code("// A value longer than its column is refused, before anything is stored or").Take());
+    out.push_back(PhpLine(indent).Code("// mailed: MySQL would cut blanks at its end without a word.").Take());
+    AppendArray(
+        out, indent, "$long = zestrel_too_long($db, " + PhpString(s.insertTable) + ", ", rows,
+        [&](PhpLine& line, std::size_t i) {
+            PutValue(line.Code("[").String(s.insertFields[i]).Code(", "), context, s.insertValues[i]).Code("]");
+        },
+        ");");
+    out.push_back(PhpLine(indent).Code("if ($long !== []) {").Take());
+    out.push_back(PhpLine(indent)
+                      .Code("    throw new RuntimeException('the post was refused: too long for the column of ' . "
+                            "implode(', ', $long));")
+                      .Take());
+    out.push_back(PhpLine(indent).Code("}").Take());
     out.emplace_back();
     out.push_back(PhpLine(indent).Code("// Store the values as one new record.").Take());
     out.push_back(PhpLine(indent).Code("$insert = $db->prepare(").String(sql).Code(");").Take());

@@ -59,8 +59,15 @@ void AddSafeMail(const Context& context, std::string_view indent, Lines& out)
             entry.Code("[").String(field).Code(", $form[").String(field).Code("]]");
         },
         ");");
+    // A posted subject is cut to 200 characters: a long one would only fill
+    // PHP's memory.
     PhpLine send = line();
-    PutValue(send.Code("if (!mail($to, zestrel_header_text("), context, s.subject).Code("), $body, $headers)) {");
+    send.Code("if (!mail($to, zestrel_header_text(");
+    if (ResolveValue(s.subject, context.fields).posted)
+        PutValue(send.Code("zestrel_cut("), context, s.subject).Code(", 200)");
+    else
+        PutValue(send, context, s.subject);
+    send.Code("), $body, $headers)) {");
     out.push_back(send.Take());
     out.push_back(
         line()

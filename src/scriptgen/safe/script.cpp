@@ -12,28 +12,33 @@ constexpr std::string_view kOpening[] = {
     "// Form handler made by Zestrel PHP Script Creator: the safe script, for PHP 8.1 or",
     "// later with mysqli. Posted values reach the database only through prepared",
     "// statements and the page only through htmlspecialchars, no mail header carries",
-    "// a line break, and only a post from a page of this site changes anything.",
+    "// a line break, only a post from a page of this site changes anything, and the",
+    "// records and the table tasks are for the site's owner.",
+    "",
+    "// Whatever goes wrong goes to the server's logs, never onto the visitor's page.",
+    "if (ini_get('display_errors') !== 'stderr') {",
+    "    ini_set('display_errors', '0');",
+    "}",
 };
 
-// What the page says when the tasks succeeded (without a mail section), and
-// the caption of the button that posts a create- or delete-only script back
-// to itself; each a PHP expression.
-std::vector<std::string> DoneMessages(const Context& context)
+// The hidden field the button of the owner's page posts, so that the owner's
+// post is told apart from the form's.
+constexpr std::string_view kOwnerTask = "zestrel_owner_task";
+
+// What the page says when the owner's tasks succeeded, and the caption of
+// the button that posts them; each a PHP expression.
+std::vector<std::string> OwnerMessages(const ScriptSettings& s)
 {
-    const ScriptSettings& s = context.settings;
     std::vector<std::string> messages;
     if (s.createTable)
         messages.push_back(text::Concat("'The table ' . ", PhpString(s.createTableName), " . ' is ready.'"));
-    if (s.insertRecord)
-        messages.emplace_back("'Thank you: your form has been received.'");
     if (s.dropTable)
         messages.push_back(text::Concat("'The table ' . ", PhpString(s.dropTableName), " . ' has been deleted.'"));
     return messages;
 }
 
-std::string ConfirmCaption(const Context& context)
+std::string ButtonCaption(const ScriptSettings& s)
 {
-    const ScriptSettings& s = context.settings;
     std::string caption;
     if (s.createTable)
         caption = text::Concat("'Create the table ' . ", PhpString(s.createTableName));
@@ -70,16 +75,15 @@ void AddRedirectOutcome(const ScriptSettings& s, Lines& out)
     out.emplace_back("}");
 }
 
-// Without a mail section the page itself says how it went.
-void AddPageOutcome(const Context& context, Lines& out)
+// Without a mail section the page itself says how the form's post went.
+void AddPageOutcome(Lines& out)
 {
     out.emplace_back();
-    out.emplace_back("// What the visitor sees when every task succeeded.");
+    out.emplace_back("// What the visitor sees when the form's post was taken.");
     out.emplace_back("function zestrel_succeeded(): void");
     out.emplace_back("{");
     out.emplace_back("    zestrel_page(200, 'Done');");
-    for (const std::string& message : DoneMessages(context))
-        out.push_back(text::Concat("    echo '<p>', zestrel_html(", message, "), '</p>', \"\\n\";"));
+    out.emplace_back("    echo '<p>', zestrel_html('Thank you: your form has been received.'), '</p>', \"\\n\";");
     out.emplace_back("}");
     out.emplace_back();
     out.emplace_back("// What the visitor sees when a task failed; the error log says why.");
@@ -87,6 +91,29 @@ void AddPageOutcome(const Context& context, Lines& out)
     out.emplace_back("{");
     out.emplace_back(
         "    zestrel_message(500, 'Sorry: this request could not be completed. Please try again later.');");
+    out.emplace_back("}");
+}
+
+// The owner's page: what the owner's tasks did, and the button that runs
+// them.
+void AddOwnerPage(const ScriptSettings& s, Lines& out)
+{
+    out.emplace_back();
+    out.emplace_back("// What the owner sees when the table tasks succeeded.");
+    out.emplace_back("function zestrel_owner_done(): void");
+    out.emplace_back("{");
+    out.emplace_back("    zestrel_page(200, 'Done');");
+    for (const std::string& message : OwnerMessages(s))
+        out.push_back(text::Concat("    echo '<p>', zestrel_html(", message, "), '</p>', \"\\n\";"));
+    out.emplace_back("}");
+    out.emplace_back();
+    out.emplace_back("// The button that posts the table tasks back to this script.");
+    out.emplace_back("function zestrel_owner_button(): void");
+    out.emplace_back("{");
+    out.emplace_back("    zestrel_page(200, 'Confirm');");
+    out.push_back(text::Concat("    echo '<form method=\"post\"><input type=\"hidden\" name=\"", kOwnerTask,
+        "\" value=\"1\"><button type=\"submit\">', zestrel_html(", ButtonCaption(s),
+        "), '</button></form>', \"\\n\";"));
     out.emplace_back("}");
 }
 
@@ -102,80 +129,132 @@ void AddForm(const Context& context, Lines& out)
         ";");
 }
 
-// The tasks that change something run for a post from this site only, in the
-// order create, insert, mail, delete; the first that fails stops the rest.
-void AddChanges(const Context& context, Lines& out)
+// What the server must offer, checked before anything else, so that a
+// missing part gives the failure page and a log line rather than PHP's error.
+void AddRequirements(const Context& context, Lines& out)
+{
+    const auto missing = [&context, &out](std::string_view test, std::string_view what) {
+        out.push_back(text::Concat("if (", test, ") {"));
+        out.push_back(text::Concat("    zestrel_log(", PhpString(what), ");"));
+        out.emplace_back(context.FormTasks()
+                ? "    zestrel_failed();"
+                : "    zestrel_message(500, 'Sorry: this page cannot work on this server right now.');");
+        out.emplace_back("}");
+    };
+    if (context.Connects())
+        missing("!class_exists('mysqli')",
+            "this PHP lacks the mysqli extension, which the database needs: ask the host to enable it "
+            "(on Debian and Ubuntu: apt install php-mysql)");
+    if (context.settings.sendMail)
+        missing("!function_exists('mail')",
+            "this PHP has no mail() function (disable_functions in php.ini): ask the host to allow it");
+}
+
+// The owner's post: the table tasks, for the owner only. With records, the
+// page goes on to show them.
+void AddOwnerPost(const Context& context, std::string_view indent, Lines& out)
 {
     const ScriptSettings& s = context.settings;
+    const std::string inner = std::string(indent) + "    ";
+    const auto line = [&out](std::string_view at, std::string_view code) { out.push_back(text::Concat(at, code)); };
+    line(indent, "zestrel_owner_only();");
+    line(indent, "try {");
+    line(inner, "$db = $db ?? zestrel_connect();");
+    if (s.createTable)
+        AddSafeCreateTable(context, inner, out);
+    if (s.dropTable)
+        AddSafeDropTable(context, inner, out);
+    line(indent, "} catch (Throwable $e) {");
+    line(inner, "zestrel_log($e->getMessage());");
+    line(inner, "zestrel_message(500, 'Sorry: the table task failed. The error log says why.');");
+    line(indent, "}");
+    line(indent, "zestrel_owner_done();");
+    if (!context.Displays())
+        line(indent, "zestrel_end_page();");
+}
+
+// The form's post: the flood limit, the spam trap, then insert and mail in
+// that order, the first failure stopping the rest.
+void AddFormPost(const Context& context, std::string_view indent, Lines& out)
+{
+    const ScriptSettings& s = context.settings;
+    const std::string inner = std::string(indent) + "    ";
+    const auto line = [&out](std::string_view at, std::string_view code) { out.push_back(text::Concat(at, code)); };
+    line(indent, "$wait = zestrel_flood(true);");
+    line(indent, "if ($wait > 0) {");
+    line(inner, "zestrel_too_often($wait);");
+    line(indent, "}");
+    // Forms made before the trap got its name carry the old one.
+    std::string trap;
+    for (const char* name : kSpamTrapFields)
+        trap += text::Concat(trap.empty() ? "if (" : " || ", "zestrel_posted(", PhpString(name), ") !== ''");
+    line(indent, trap + ") {");
+    line(inner, "// Only robots fill in the hidden spam trap: they are thanked, and nothing happens.");
+    line(inner, "zestrel_log('the spam trap caught a post: nothing was stored or mailed');");
+    line(inner, "zestrel_succeeded();");
+    line(inner, "zestrel_end_page();");
+    line(indent, "}");
+    PhpLine keys(indent);
+    keys.Code("if (!zestrel_any_sent([");
+    const char* separator = "";
+    for (const std::string_view field : context.fields.InOrder()) {
+        PutPostedKey(keys.Code(separator), field);
+        separator = ", ";
+    }
+    out.push_back(keys.Code("])) {").Take());
+    line(inner,
+        "zestrel_log('a post without any of the form\\'s fields: sent by a robot, or larger than post_max_size');");
+    line(inner, "zestrel_failed();");
+    line(indent, "}");
+    line(indent, "try {");
+    if (s.insertRecord) {
+        line(inner, "$db = $db ?? zestrel_connect();");
+        AddSafeInsert(context, inner, out);
+    }
+    if (s.sendMail)
+        AddSafeMail(context, inner, out);
+    line(indent, "} catch (Throwable $e) {");
+    line(inner, "zestrel_log($e->getMessage());");
+    line(inner, "zestrel_failed();");
+    line(indent, "}");
+    line(indent, "zestrel_succeeded();");
+    // Records follow the thanks only when anyone may see them.
+    if (!context.Displays() || context.RecordsForOwner())
+        line(indent, "zestrel_end_page();");
+}
+
+void AddPosts(const Context& context, Lines& out)
+{
     out.emplace_back();
     out.emplace_back("// Only a post from a page of this site changes anything.");
     out.emplace_back("if ($method === 'POST') {");
     out.emplace_back("    if (zestrel_from_other_site()) {");
     out.emplace_back("        zestrel_message(403, 'This form can only be sent from the pages of its own site.');");
     out.emplace_back("    }");
-    out.push_back(text::Concat("    if (zestrel_posted(", PhpString(kSpamTrapField), ") !== '') {"));
-    out.emplace_back("        // Only robots fill in the hidden spam trap: they are thanked, and nothing happens.");
-    out.emplace_back("        zestrel_succeeded();");
-    out.emplace_back("        zestrel_end_page();");
-    out.emplace_back("    }");
-    if (s.sendMail || s.insertRecord) {
-        PhpLine keys("    ");
-        keys.Code("if (!zestrel_any_sent([");
-        const char* separator = "";
-        for (const std::string_view field : context.fields.InOrder()) {
-            PutPostedKey(keys.Code(separator), field);
-            separator = ", ";
-        }
-        out.push_back(keys.Code("])) {").Take());
-        out.emplace_back(
-            "        zestrel_log('a post without any of the form\\'s fields: sent by a robot, or larger than "
-            "post_max_size');");
-        out.emplace_back("        zestrel_failed();");
+    if (context.OwnerTasks() && context.FormTasks()) {
+        out.push_back(text::Concat("    if (isset($_POST[", PhpString(kOwnerTask), "])) {"));
+        AddOwnerPost(context, "        ", out);
+        out.emplace_back("    } else {");
+        AddFormPost(context, "        ", out);
         out.emplace_back("    }");
-    }
-    out.emplace_back("    try {");
-    if (s.insertRecord || s.createTable || s.dropTable)
-        out.emplace_back("        $db = $db ?? zestrel_connect();");
-    constexpr std::string_view kIndent = "        ";
-    if (s.createTable)
-        AddSafeCreateTable(context, kIndent, out);
-    if (s.insertRecord)
-        AddSafeInsert(context, kIndent, out);
-    if (s.sendMail)
-        AddSafeMail(context, kIndent, out);
-    if (s.dropTable)
-        AddSafeDropTable(context, kIndent, out);
-    out.emplace_back("    } catch (Throwable $e) {");
-    out.emplace_back("        zestrel_log($e->getMessage());");
-    out.emplace_back("        zestrel_failed();");
-    out.emplace_back("    }");
-    out.emplace_back("    zestrel_succeeded();");
-    if (!s.sendMail && !context.Displays())
-        out.emplace_back("    zestrel_end_page();");
-    out.emplace_back("}");
-    if (context.Displays())
-        return;
-
-    out.emplace_back();
-    if (!s.sendMail && !s.insertRecord) {
-        out.emplace_back("// Anything but a post shows a button that posts to this script.");
-        out.emplace_back("zestrel_page(200, 'Confirm');");
-        out.push_back(text::Concat("echo '<form method=\"post\"><button type=\"submit\">', zestrel_html(",
-            ConfirmCaption(context), "), '</button></form>', \"\\n\";"));
-        out.emplace_back("zestrel_end_page();");
+    } else if (context.OwnerTasks()) {
+        AddOwnerPost(context, "    ", out);
     } else {
-        out.emplace_back("// Anything but a post changes nothing.");
-        out.emplace_back("header('Allow: POST');");
-        out.emplace_back("zestrel_message(405, 'This address only takes the posts of its form.');");
+        AddFormPost(context, "    ", out);
     }
+    out.emplace_back("}");
 }
 
-// The records are shown for every request; after a post without a mail
-// section they follow the page's report of the tasks.
+// The records, for the owner unless anyone may see them. With the owner's
+// tasks, their button stands above them.
 void AddDisplays(const Context& context, Lines& out)
 {
     out.emplace_back();
     out.emplace_back("// The records.");
+    if (context.RecordsForOwner())
+        out.emplace_back("zestrel_owner_only();");
+    if (context.OwnerTasks())
+        out.emplace_back("zestrel_owner_button();");
     out.emplace_back("try {");
     out.emplace_back("    $db = $db ?? zestrel_connect();");
     if (context.settings.displayAll)
@@ -188,6 +267,22 @@ void AddDisplays(const Context& context, Lines& out)
     out.emplace_back("    echo '<p>Sorry: the records cannot be shown right now.</p>', \"\\n\";");
     out.emplace_back("}");
     out.emplace_back("zestrel_end_page();");
+}
+
+// A visit to a script without records.
+void AddVisit(const Context& context, Lines& out)
+{
+    out.emplace_back();
+    if (context.OwnerTasks()) {
+        out.emplace_back("// A visit of the owner shows the button that posts the table tasks.");
+        out.emplace_back("zestrel_owner_only();");
+        out.emplace_back("zestrel_owner_button();");
+        out.emplace_back("zestrel_end_page();");
+    } else {
+        out.emplace_back("// Anything but a post changes nothing.");
+        out.emplace_back("header('Allow: POST');");
+        out.emplace_back("zestrel_message(405, 'This address only takes the posts of its form.');");
+    }
 }
 
 void AddConnectionCheck(Lines& out)
@@ -205,7 +300,7 @@ void AddConnectionCheck(Lines& out)
 
 std::size_t EstimateLineCount(const ScriptSettings& s)
 {
-    return 400 + s.fieldList.size() + s.mailVariables.size() + s.insertFields.size() + s.displayAllFields.size() +
+    return 600 + s.fieldList.size() + s.mailVariables.size() + s.insertFields.size() + s.displayAllFields.size() +
         s.displaySpecificFields.size() + s.createTableFields.size();
 }
 
@@ -217,34 +312,35 @@ Lines CompileSafeScript(const ScriptSettings& settings)
     Lines out;
     out.reserve(EstimateLineCount(settings));
     out.assign(std::begin(kOpening), std::end(kOpening));
-    if (context.Connects()) {
-        out.emplace_back();
-        out.emplace_back("mysqli_report(MYSQLI_REPORT_ERROR | MYSQLI_REPORT_STRICT);");
-    }
     out.emplace_back();
     AddHelperFunctions(context, out);
     if (context.Connects())
         AddConnectFunction(context, out);
-    if (context.Changes()) {
+    if (context.FormTasks()) {
         if (settings.sendMail)
             AddRedirectOutcome(settings, out);
         else
-            AddPageOutcome(context, out);
+            AddPageOutcome(out);
     }
+    if (context.OwnerTasks())
+        AddOwnerPage(settings, out);
 
     if (!context.fields.Empty())
         AddForm(context, out);
-    if (context.Changes() || context.Connects())
-        out.emplace_back();
+    out.emplace_back();
+    out.emplace_back("zestrel_headers();");
+    AddRequirements(context, out);
     if (context.Changes())
         out.emplace_back("$method = $_SERVER['REQUEST_METHOD'] ?? 'GET';");
     if (context.Connects())
         out.emplace_back("$db = null;");
 
     if (context.Changes())
-        AddChanges(context, out);
+        AddPosts(context, out);
     if (context.Displays())
         AddDisplays(context, out);
+    else if (context.Changes())
+        AddVisit(context, out);
     else if (context.ConnectionOnly())
         AddConnectionCheck(out);
     return out;

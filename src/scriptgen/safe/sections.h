@@ -21,6 +21,14 @@ struct Context {
         return settings.sendMail || settings.insertRecord || settings.createTable || settings.dropTable;
     }
     bool Displays() const { return settings.displayAll || settings.displaySpecific; }
+    // The visitors' tasks, which run for the form's own post.
+    bool FormTasks() const { return settings.sendMail || settings.insertRecord; }
+    // The owner's tasks, which run only for the owner.
+    bool OwnerTasks() const { return settings.createTable || settings.dropTable; }
+    // Whether a visit to the records needs the owner: always with the
+    // owner's tasks, whose button the page shows.
+    bool RecordsForOwner() const { return Displays() && (!settings.recordsPublic || OwnerTasks()); }
+    bool NeedsOwner() const { return OwnerTasks() || RecordsForOwner(); }
     bool DatabaseTasks() const
     {
         return settings.insertRecord || settings.createTable || settings.dropTable || Displays();
@@ -39,6 +47,11 @@ PhpLine& PutValue(PhpLine& line, const Context& context, std::string_view box);
 
 // Writes the key of a field in $_POST, as PHP files it, as a PHP literal.
 PhpLine& PutPostedKey(PhpLine& line, std::string_view field);
+
+// A salted bcrypt hash of the password that PHP's password_verify accepts, or
+// an empty text, which no password matches, for an empty password. Throws
+// when the system cannot hash.
+std::string OwnerHash(std::string_view password);
 
 // The whole safe script for the settings.
 Lines CompileSafeScript(const ScriptSettings& settings);
