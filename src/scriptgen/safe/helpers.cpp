@@ -263,8 +263,9 @@ function zestrel_flood_in_file(bool $count): int
 function zestrel_too_often(int $wait): never
 {
     header('Retry-After: ' . $wait);
-    zestrel_message(429, 'There were too many requests from your address: please try again in '
-        . ($wait < 60 ? $wait . ' seconds.' : ceil($wait / 60) . ' minutes.'));
+    $minutes = (int) ceil($wait / 60);
+    zestrel_message(429, 'There were too many requests from your address: please try again in ' . $minutes
+        . ($minutes === 1 ? ' minute.' : ' minutes.'));
 }
 )php";
 
