@@ -21,12 +21,13 @@ ensure_packages() {
 }
 
 # What building the program needs.
-BUILD_PACKAGES=(cmake g++ make qt6-base-dev qt6-svg-dev libgl-dev libgumbo-dev libcrypt-dev fonts-urw-base35)
+BUILD_PACKAGES=(cmake g++ make qt6-base-dev qt6-svg-dev libgl-dev libgumbo-dev libcrypt-dev libpcre2-dev fonts-urw-base35)
 
 # What the test suite needs on top of that.
 TEST_PACKAGES=(libgtest-dev libbenchmark-dev
     clang-format clang-tidy desktop-file-utils appstream dpkg-dev file
-    php-cli php-cgi php-mysql mariadb-server-core mariadb-client-core)
+    php-cli php-cgi php-mysql mariadb-server-core mariadb-client-core
+    chromium python3)
 
 configure_and_build() {
     local build_dir="$1"

@@ -33,6 +33,8 @@ std::string Caption(Setting setting)
     switch (setting) {
     case Setting::FieldList:
         return "Enter Variables";
+    case Setting::FieldRules:
+        return "Field Rules";
     case Setting::Host:
         return "Host";
     case Setting::UserName:
@@ -203,6 +205,25 @@ std::string Sentence(const Problem& p)
     case Issue::PasswordTooLong:
         return label + " is " + std::to_string(p.count) + " bytes long, but only the first " +
             std::to_string(scriptgen::kMaxOwnerPasswordBytes) + " would count: shorten it.";
+    case Issue::PatternSetNotation:
+        return label + ", " + shown + ": the pattern " + Shown(p.detail) +
+            " uses set notation (&&, --, nested [ ] or \\q{}), which PHP cannot check: write it without.";
+    case Issue::PatternReserved:
+        return label + ", " + shown + ": the pattern " + Shown(p.detail) +
+            " has ( ) { } / | or a - at the edge inside [ ] unescaped, so browsers ignore it: put a \\ before "
+            "the character.";
+    case Issue::PatternUnreadable:
+        return label + ", " + shown + ": the pattern is not a regular expression PHP can read (" + p.detail +
+            "): correct it, or clear it.";
+    case Issue::LengthNotWhole:
+        return label + ", " + shown + ": the length " + Shown(p.detail) +
+            " is not a whole number: type one, such as 100, or clear it.";
+    case Issue::MinAboveMax: {
+        const std::size_t comma = p.detail.find(',');
+        return label + ", " + shown + ": the least allowed, " + Shown(p.detail.substr(0, comma)) +
+            ", lies above the most allowed, " + Shown(p.detail.substr(comma + 1)) +
+            ", so nothing could be sent: swap them.";
+    }
     case Issue::RecipientFromForm:
         return label + " takes the address from the field " + Shown(p.text) +
             ", so anyone could send mail through your site to any address: type your own address instead (several "

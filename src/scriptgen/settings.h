@@ -13,6 +13,25 @@ struct MailItem {
     bool checked = false;
 };
 
+// What the form's own HTML asks of one field, as the browser checks it, for
+// the safe script to check again: robots and old browsers send anything.
+// Texts are as written in the form; an empty text asks nothing.
+struct FieldRule {
+    std::string field; // the line of the field list the rule belongs to
+    std::string label; // how the form names the field to people
+    bool required = false;
+    // HTML's input type (text, email, url, number, date, ...), or select,
+    // radio, checkbox or textarea; empty for text.
+    std::string type;
+    std::string minLength, maxLength; // whole numbers
+    std::string pattern; // a JavaScript regular expression, matched against the whole value
+    std::string min, max, step; // numbers, or dates and times as the type writes them
+    Lines choices; // the values a select, radio group or check boxes allow; empty: any
+    bool multiple = false; // several values may come (check boxes, select multiple), or a list of addresses
+
+    bool operator==(const FieldRule&) const = default;
+};
+
 // Which script a compile writes: the classic one, with every text exactly as
 // typed, or the safe one for current PHP, which treats every text as data.
 enum class Target { Classic, Safe };
@@ -21,6 +40,7 @@ enum class Target { Classic, Safe };
 // about the settings can say which one it concerns.
 enum class Setting {
     FieldList,
+    FieldRules,
     UseDatabase,
     Host,
     UserName,
@@ -61,6 +81,7 @@ struct ScriptSettings {
     Target target = Target::Classic;
 
     Lines fieldList; // the form's field names, one per line
+    std::vector<FieldRule> fieldRules; // for fields of the list, in its order
 
     // Section switches, in the order their sections stand in the script.
     bool useDatabase = false;

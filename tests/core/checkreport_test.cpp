@@ -424,7 +424,78 @@ INSTANTIATE_TEST_SUITE_P(Settings, SafeCheckTest,
                 s.mailVariables = {{"$", true}, {"$name", false}};
             },
             {{Setting::MailVariables,
-                "Select variables to email: no field is ticked: tick the fields the mail must carry."}}}),
+                "Select variables to email: no field is ticked: tick the fields the mail must carry."}}},
+        CheckCase{"FieldRulesNoBrowserOrPhpCouldFollow",
+            [](ScriptSettings& s) {
+                const auto rule = [](const std::string& field, const std::function<void(scriptgen::FieldRule&)>& set) {
+                    scriptgen::FieldRule r;
+                    r.field = field;
+                    set(r);
+                    return r;
+                };
+                s.fieldRules = {
+                    rule("name",
+                        [](scriptgen::FieldRule& r) {
+                            r.pattern = "[\\w--\\d]+";
+                            r.minLength = "5";
+                            r.maxLength = "4";
+                        }),
+                    rule("email",
+                        [](scriptgen::FieldRule& r) {
+                            r.pattern = "[a-z(]";
+                            r.minLength = "1.5";
+                            r.maxLength = "-2";
+                        }),
+                    rule("first name",
+                        [](scriptgen::FieldRule& r) {
+                            r.type = "number";
+                            r.pattern = "a{2,1}";
+                            r.min = "1e1";
+                            r.max = "9.5";
+                        }),
+                    // Rules of fields the list no longer holds are not looked at.
+                    rule("gone", [](scriptgen::FieldRule& r) { r.pattern = "["; }),
+                };
+            },
+            {{Setting::FieldRules,
+                 "Field Rules, \"name\": the pattern \"[\\w--\\d]+\" uses set notation (&&, --, nested [ ] or "
+                 "\\q{}), which PHP cannot check: write it without."},
+                {Setting::FieldRules,
+                    "Field Rules, \"name\": the least allowed, \"5\", lies above the most allowed, \"4\", so nothing "
+                    "could be sent: swap them."},
+                {Setting::FieldRules,
+                    "Field Rules, \"email\": the pattern \"[a-z(]\" has ( ) { } / | or a - at the edge inside [ ] "
+                    "unescaped, so browsers ignore it: put a \\ before the character."},
+                {Setting::FieldRules,
+                    "Field Rules, \"email\": the length \"1.5\" is not a whole number: type one, such as 100, or "
+                    "clear it."},
+                {Setting::FieldRules,
+                    "Field Rules, \"email\": the length \"-2\" is not a whole number: type one, such as 100, or "
+                    "clear it."},
+                {Setting::FieldRules,
+                    "Field Rules, \"first name\": the pattern is not a regular expression PHP can read (numbers out "
+                    "of order in {} quantifier): correct it, or clear it."},
+                {Setting::FieldRules,
+                    "Field Rules, \"first name\": the least allowed, \"1e1\", lies above the most allowed, \"9.5\", "
+                    "so nothing could be sent: swap them."}}},
+        CheckCase{"FieldRulesAtTheirEdges",
+            [](ScriptSettings& s) {
+                scriptgen::FieldRule name;
+                name.field = "name";
+                name.pattern = "[a\\-z\\(\\)]+|\\u{1F600}\\p{L}";
+                name.minLength = name.maxLength = "4";
+                scriptgen::FieldRule date;
+                date.field = "email";
+                date.type = "date";
+                date.min = date.max = "2024-02-29";
+                scriptgen::FieldRule number;
+                number.field = "first name";
+                number.type = "number";
+                number.min = "-10";
+                number.max = "-9.5";
+                s.fieldRules = {name, date, number};
+            },
+            {}}),
     [](const testing::TestParamInfo<CheckCase>& info) { return info.param.name; });
 
 // The forms people type into the Host box for MySQL, what mysqli gets, and

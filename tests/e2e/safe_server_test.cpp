@@ -17,6 +17,7 @@
 #include <map>
 #include <optional>
 #include <random>
+#include <regex>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -127,9 +128,14 @@ protected:
         }
         const auto status = response.headers.find("Status");
         response.status = status == response.headers.end() ? 200 : std::stoi(status->second);
-        for (const auto& [name, value] : kEveryPage)
-            EXPECT_EQ(response.headers.count(name) ? response.headers.at(name) : "<none>", value)
-                << name << " on a page of status " << response.status;
+        // The page that lists a post's problems may run its own script, by
+        // its hash, and nothing else.
+        for (const auto& [name, value] : kEveryPage) {
+            std::string sent = response.headers.count(name) ? response.headers.at(name) : "<none>";
+            if (response.status == 422 && name == "Content-Security-Policy")
+                sent = std::regex_replace(sent, std::regex("; script-src 'sha256-[A-Za-z0-9+/]{43}='$"), "");
+            EXPECT_EQ(sent, value) << name << " on a page of status " << response.status;
+        }
         return response;
     }
 
@@ -529,6 +535,58 @@ TEST_F(SafeScripts, HostilePostsAreStoredAndMailedExactly)
                 body += item.text.substr(1) + ": " + sent[item.text.substr(1)] + "\r\n";
         EXPECT_EQ(mail.body, body) << message;
     }
+}
+
+// The form's own rules guard every task: a post that breaks them is neither
+// stored nor mailed, and its page lists each problem by the field's label; a
+// post that keeps them goes through, and its mail names the fields as the
+// form does.
+TEST_F(SafeScripts, RulesGuardTheRecordAndTheMail)
+{
+    ASSERT_EQ(OwnerPost(CreateTable(Connected(), "ruled")).status, 200);
+    ScriptSettings settings = Feedback(Connected(), "ruled");
+    const auto rule = [](const std::string& field, const std::string& label, void (*set)(scriptgen::FieldRule&)) {
+        scriptgen::FieldRule r;
+        r.field = field;
+        r.label = label;
+        set(r);
+        return r;
+    };
+    settings.fieldRules = {
+        rule("name", "Your name", [](scriptgen::FieldRule& r) { r.required = true; }),
+        rule("email", "E-mail", [](scriptgen::FieldRule& r) { r.type = "email"; }),
+        rule("city", "", [](scriptgen::FieldRule& r) { r.maxLength = "10"; }),
+        rule("interests[]", "Interests",
+            [](scriptgen::FieldRule& r) {
+                r.type = "checkbox";
+                r.choices = {"cakes", "bread"};
+                r.multiple = true;
+            }),
+    };
+    const auto mailFile = File("mail.txt");
+    const Response refused = Send(settings, "POST",
+        {{"name", ""}, {"email", "ada"}, {"city", "Llanfairpwllgwyngyll"}, {"interests[]", "cakes"},
+            {"interests[]", "spam"}},
+        kSameSite, mailFile);
+    EXPECT_EQ(refused.status, 422);
+    EXPECT_NE(refused.body.find("<ul>\n<li>Your name: please fill this in.</li>\n"
+                                "<li>E-mail: please give an e-mail address, such as name@example.com.</li>\n"
+                                "<li>city: please shorten it to 10 characters or fewer (it has 20).</li>\n"
+                                "<li>Interests: &quot;spam&quot; is not one of its choices.</li>\n</ul>"),
+        std::string::npos)
+        << refused.body;
+    EXPECT_EQ(Query("SELECT COUNT(*) FROM ruled"), Table{{"0"}});
+    EXPECT_FALSE(std::filesystem::exists(mailFile));
+
+    const Response taken = Send(settings, "POST",
+        {{"name", "Ada"}, {"email", "ada@example.org"}, {"city", "London"}, {"first name", "Ada"},
+            {"interests[]", "cakes"}, {"interests[]", "bread"}},
+        kSameSite, mailFile);
+    EXPECT_EQ(taken.status, 303) << taken.body;
+    EXPECT_EQ(Query("SELECT name, email, city, interests FROM ruled"),
+        (Table{{"Ada", "ada@example.org", "London", "cakes, bread"}}));
+    EXPECT_EQ(ReadMail(e2e::ReadFile(mailFile)).body,
+        "Your name: Ada\r\nE-mail: ada@example.org\r\ncity: London\r\nfirst name: Ada\r\nInterests: cakes, bread\r\n");
 }
 
 ScriptSettings Guestbook(ScriptSettings s, const std::string& table)

@@ -148,6 +148,33 @@ std::string Hex(std::string_view bytes)
     return hex;
 }
 
+std::string HtmlText(std::string_view text)
+{
+    std::string html;
+    for (const char c : text) {
+        switch (c) {
+        case '&':
+            html += "&amp;";
+            break;
+        case '<':
+            html += "&lt;";
+            break;
+        case '>':
+            html += "&gt;";
+            break;
+        case '"':
+            html += "&quot;";
+            break;
+        case '\'':
+            html += "&#039;";
+            break;
+        default:
+            html += c;
+        }
+    }
+    return html;
+}
+
 std::string Base64(std::string_view bytes)
 {
     static const std::string_view kDigits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";

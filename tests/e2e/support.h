@@ -52,6 +52,10 @@ void WriteScript(const std::filesystem::path& file, const scriptgen::Lines& line
 // The bytes as upper-case hexadecimal digits, as MySQL's HEX() shows them.
 std::string Hex(std::string_view bytes);
 
+// Text as a page shows it: &, <, >, " and ' escaped as htmlspecialchars
+// escapes them.
+std::string HtmlText(std::string_view text);
+
 // The bytes in base64, as an Authorization header carries them.
 std::string Base64(std::string_view bytes);
 

@@ -1,12 +1,15 @@
 #include "scriptgen/safe/check.h"
 
 #include "scriptgen/postedname.h"
+#include "scriptgen/safe/rules.h"
 #include "scriptgen/safe/sections.h"
 #include "scriptgen/safe/values.h"
 #include "scriptgen/utf8.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <unordered_set>
 
@@ -124,6 +127,8 @@ public:
         if (s_.useDatabase)
             CheckConnection();
         CheckOwner();
+        if (s_.sendMail || s_.insertRecord)
+            CheckRules();
         if (s_.sendMail)
             CheckMail();
         if (s_.insertRecord)
@@ -199,6 +204,59 @@ private:
             Add(Setting::OwnerPassword, Issue::PasswordTooLong, 0, {}, {}, password.size());
         if (Facts(password).control)
             Add(Setting::OwnerPassword, Issue::ControlCharacter);
+    }
+
+    // The form's own rules must be ones the script can check as the browser
+    // does.
+    void CheckRules()
+    {
+        for (const FieldRule& rule : s_.fieldRules) {
+            if (rule.field.empty() || !fields_.Contains(rule.field))
+                continue;
+            const auto add = [&](Issue issue, std::string_view detail) {
+                Add(Setting::FieldRules, issue, 0, rule.field, detail);
+            };
+            if (!rule.pattern.empty()) {
+                const std::string problem = safe::PatternProblem(rule.pattern);
+                if (problem == "set notation")
+                    add(Issue::PatternSetNotation, rule.pattern);
+                else if (problem == "reserved")
+                    add(Issue::PatternReserved, rule.pattern);
+                else if (!problem.empty())
+                    add(Issue::PatternUnreadable, problem);
+            }
+            for (const std::string* length : {&rule.minLength, &rule.maxLength})
+                if (!length->empty() && !IsWholeNumber(*length))
+                    add(Issue::LengthNotWhole, *length);
+            if (IsWholeNumber(rule.minLength) && IsWholeNumber(rule.maxLength) &&
+                std::stod(rule.minLength) > std::stod(rule.maxLength))
+                add(Issue::MinAboveMax, rule.minLength + "," + rule.maxLength);
+            if (Above(rule.min, rule.max, rule.type))
+                add(Issue::MinAboveMax, rule.min + "," + rule.max);
+        }
+    }
+
+    static bool IsWholeNumber(std::string_view text)
+    {
+        return !text.empty() && text.size() < 10 &&
+            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    }
+
+    // Whether a range's min lies above its max: numbers by value, dates and
+    // times, written alike, by their text.
+    static bool Above(const std::string& min, const std::string& max, std::string_view type)
+    {
+        if (min.empty() || max.empty())
+            return false;
+        if (type == "number" || type == "range") {
+            char* end = nullptr;
+            const double low = std::strtod(min.c_str(), &end);
+            if (*end != '\0')
+                return false;
+            const double high = std::strtod(max.c_str(), &end);
+            return *end == '\0' && low > high;
+        }
+        return min.size() == max.size() && min > max;
     }
 
     // A box that gives a posted value or a text of its own. Returns whether

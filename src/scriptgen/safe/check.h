@@ -41,6 +41,12 @@ enum class Issue {
     OwnerPasswordForRecords, // no owner password, records not public, but shown
     PasswordTooLong, // longer than the bytes a password hash takes
     RecipientFromForm, // text: the field the recipient is taken from
+    // The faults of a field's rules; text is the field, detail what is wrong.
+    PatternSetNotation, // detail: the pattern
+    PatternReserved, // detail: the pattern
+    PatternUnreadable, // detail: PCRE's message
+    LengthNotWhole, // detail: the length as written
+    MinAboveMax, // detail: "min,max" as written
     // The faults of the Host box; text is the whole box.
     HostBlank,
     HostUnclosedBracket,

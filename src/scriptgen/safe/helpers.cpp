@@ -1,5 +1,6 @@
 #include "scriptgen/postedname.h"
 #include "scriptgen/safe/php.h"
+#include "scriptgen/safe/rules.h"
 #include "scriptgen/safe/sections.h"
 
 namespace scriptgen::safe {
@@ -430,6 +431,8 @@ function zestrel_row(string $cell, array $values): void
 }
 )php";
 
+} // namespace
+
 void AppendBlock(Lines& out, std::string_view block)
 {
     while (!block.empty()) {
@@ -440,8 +443,6 @@ void AppendBlock(Lines& out, std::string_view block)
         block.remove_prefix(end + 1);
     }
 }
-
-} // namespace
 
 PhpLine& PutValue(PhpLine& line, const Context& context, std::string_view box)
 {
@@ -494,6 +495,8 @@ void AddHelperFunctions(const Context& context, Lines& out)
         AppendBlock(out, kMail);
     if (s.insertRecord)
         AppendBlock(out, kLengths);
+    if (context.FormTasks() && !CheckedRules(context).empty())
+        AddRuleFunctions(out);
     if (context.Displays())
         AppendBlock(out, kRows);
 }

@@ -1,8 +1,10 @@
 #include "scriptgen/safe/sections.h"
 
+#include <unordered_map>
+
 namespace scriptgen::safe {
 
-// Mails the ticked fields, one "name: value" line each, as UTF-8 text. No
+// Mails the ticked fields, one "label: value" line each, as UTF-8 text. No
 // header carries a line break: a posted address is used only when it is one
 // valid address, the subject is cleaned and encoded, and a posted sender goes
 // to Reply-To while the mail itself comes from the site's own address.
@@ -47,16 +49,23 @@ void AddSafeMail(const Context& context, std::string_view indent, Lines& out)
         out.push_back(line().Code("$headers['From'] = ").String(s.sender).Code(";").Take());
     }
 
-    std::vector<std::string_view> fields;
+    // One line per ticked field, named as the form names it to people.
+    std::unordered_map<std::string_view, std::string_view> labels;
+    for (const FieldRule& rule : s.fieldRules)
+        if (!rule.label.empty())
+            labels.emplace(rule.field, rule.label);
+    std::vector<std::pair<std::string_view, std::string_view>> fields;
     for (const MailItem& item : s.mailVariables) {
         const std::string_view field = item.checked ? MailField(item.text, context.fields) : std::string_view();
-        if (!field.empty())
-            fields.push_back(field);
+        if (field.empty())
+            continue;
+        const auto label = labels.find(field);
+        fields.emplace_back(label == labels.end() ? field : label->second, field);
     }
     AppendArray(
         out, indent, "$body = zestrel_mail_body(", fields,
-        [](PhpLine& entry, std::string_view field) {
-            entry.Code("[").String(field).Code(", $form[").String(field).Code("]]");
+        [](PhpLine& entry, const std::pair<std::string_view, std::string_view>& field) {
+            entry.Code("[").String(field.first).Code(", $form[").String(field.second).Code("]]");
         },
         ");");
     // A posted subject is cut to 200 characters: a long one would only fill

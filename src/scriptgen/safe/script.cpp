@@ -1,5 +1,6 @@
 #include "scriptgen/safe/check.h"
 #include "scriptgen/safe/php.h"
+#include "scriptgen/safe/rules.h"
 #include "scriptgen/safe/sections.h"
 #include "scriptgen/sections/text.h"
 
@@ -206,6 +207,7 @@ void AddFormPost(const Context& context, std::string_view indent, Lines& out)
         "zestrel_log('a post without any of the form\\'s fields: sent by a robot, or larger than post_max_size');");
     line(inner, "zestrel_failed();");
     line(indent, "}");
+    AddRuleCheck(context, indent, out);
     line(indent, "try {");
     if (s.insertRecord) {
         line(inner, "$db = $db ?? zestrel_connect();");

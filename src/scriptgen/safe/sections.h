@@ -41,6 +41,9 @@ struct Context {
     FieldSet fields;
 };
 
+// Appends the lines of a block of PHP, as they stand.
+void AppendBlock(Lines& out, std::string_view block);
+
 // Writes a value box as a PHP expression: the field's entry in $form, or the
 // box's own text.
 PhpLine& PutValue(PhpLine& line, const Context& context, std::string_view box);
