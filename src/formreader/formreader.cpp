@@ -1,7 +1,9 @@
 #include "formreader/formreader.h"
 
 #include "formreader/ascii.h"
+#include "formreader/elements.h"
 #include "formreader/encoding.h"
+#include "formreader/rules.h"
 #include "scriptgen/postedname.h"
 #include "scriptgen/safe/check.h"
 
@@ -38,23 +40,6 @@ private:
     GumboOptions options_{};
     GumboOutput* output_ = nullptr;
 };
-
-std::string_view Attribute(const GumboElement& element, const char* name)
-{
-    const GumboAttribute* attribute = gumbo_get_attribute(&element.attributes, name);
-    return attribute ? std::string_view(attribute->value) : std::string_view();
-}
-
-bool HasAttribute(const GumboElement& element, const char* name)
-{
-    return gumbo_get_attribute(&element.attributes, name) != nullptr;
-}
-
-bool IsHtml(const GumboNode* node, GumboTag tag)
-{
-    return node->type == GUMBO_NODE_ELEMENT && node->v.element.tag == tag &&
-        node->v.element.tag_namespace == GUMBO_NAMESPACE_HTML;
-}
 
 // Elements whose content the tokenizer reads as text, so that "</form>"
 // inside them is text too.
@@ -146,6 +131,7 @@ Encoding EncodingOfPage(std::string_view bytes, std::string& unknownLabel)
 }
 
 struct Control {
+    const GumboNode* node;
     const GumboElement* element;
     int ancestorForm; // the nearest form around it in the tree, or -1
 };
@@ -155,6 +141,7 @@ struct Survey {
     std::vector<const GumboNode*> forms;
     std::vector<Control> controls;
     std::unordered_map<std::string_view, const GumboNode*> firstWithId;
+    LabelsFor labelsFor;
     // Stretches of the text that hold no end tag of their own: start tags,
     // comments, raw text and select elements, sorted by where they begin.
     std::vector<std::pair<std::size_t, std::size_t>> quiet;
@@ -225,7 +212,9 @@ Survey Walk(const GumboNode* root)
                 survey.forms.push_back(node);
             } else if (IsHtml(node, GUMBO_TAG_INPUT) || IsHtml(node, GUMBO_TAG_SELECT) ||
                 IsHtml(node, GUMBO_TAG_TEXTAREA)) {
-                survey.controls.push_back({&element, ancestorForm});
+                survey.controls.push_back({node, &element, ancestorForm});
+            } else if (IsHtml(node, GUMBO_TAG_LABEL) && HasAttribute(element, "for")) {
+                survey.labelsFor.try_emplace(Attribute(element, "for"), node);
             }
             // The parser ignores "</form>" inside a select.
             if (IsHtml(node, GUMBO_TAG_SELECT))
@@ -387,16 +376,18 @@ std::string UnnamedDescription(const GumboElement& control, std::string_view typ
 
 class FormBuilder {
 public:
-    FormBuilder(const GumboElement& element, Encoding submission, std::string_view encodingName)
-        : element_(element), submission_(submission), encodingName_(encodingName)
+    FormBuilder(
+        const GumboElement& element, Encoding submission, std::string_view encodingName, const LabelsFor& labels)
+        : element_(element), submission_(submission), encodingName_(encodingName), labels_(labels)
     {
         form_.id = Attribute(element, "id");
         form_.name = Attribute(element, "name");
         form_.action = Attribute(element, "action");
     }
 
-    void add(const GumboElement& control)
+    void add(const GumboNode* node)
     {
+        const GumboElement& control = node->v.element;
         const std::string type = control.tag == GUMBO_TAG_INPUT ? InputType(control) : std::string();
         if (type == "submit" || type == "reset" || type == "button" || type == "image")
             return;
@@ -428,8 +419,15 @@ public:
             ((type == "checkbox" && !checkBoxes_.add(*key)) ||
                 (control.tag == GUMBO_TAG_SELECT && HasAttribute(control, "multiple"))))
             lastValueOnly_.add(name);
-        if (!fields_.add(*key))
+        scriptgen::FieldRule rule = RuleOf(control, type, *key, SendsList(name));
+        if (!fields_.add(*key)) {
+            Labelled& field = rules_[ruleOf_.at(*key)];
+            Combine(field.rule, rule);
+            ++field.controls;
             return;
+        }
+        ruleOf_.emplace(*key, rules_.size());
+        rules_.push_back({std::move(rule), OwnLabel(node, labels_), Legend(node), 1});
         form_.fields.push_back(*key);
         if (!IsPhpVariableName(*key))
             notVariables_.add(*key);
@@ -452,6 +450,13 @@ public:
         warnAbout(Warning::Kind::LastValueOnly, lastValueOnly_.take());
         warnAbout(Warning::Kind::NotVariableNames, notVariables_.take());
         warnAbout(Warning::Kind::NotUtf8Names, notUtf8_.take(), std::string(encodingName_));
+        // The legend names a radio group or check boxes: the labels of its
+        // boxes name the choices, unless there is only the one box.
+        for (Labelled& field : rules_) {
+            const bool boxes = field.rule.type == "radio" || field.rule.type == "checkbox";
+            field.rule.label = boxes && (!field.legend.empty() || field.controls > 1) ? field.legend : field.label;
+            form_.rules.push_back(std::move(field.rule));
+        }
         return std::move(form_);
     }
 
@@ -472,10 +477,21 @@ private:
             form_.warnings.push_back({kind, std::move(detail), std::move(names)});
     }
 
+    // A field's rules and the names the form gives it, until the form ends.
+    struct Labelled {
+        scriptgen::FieldRule rule;
+        std::string label; // its first control's own label
+        std::string legend; // the legend around its first control
+        int controls = 0;
+    };
+
     const GumboElement& element_;
     Encoding submission_;
     std::string_view encodingName_;
+    const LabelsFor& labels_;
     Form form_;
+    std::vector<Labelled> rules_; // in the order of the fields
+    std::unordered_map<std::string, std::size_t> ruleOf_;
     NameList controlNames_;
     NameList fields_;
     NameList files_;
@@ -514,11 +530,12 @@ Page ReadForms(std::string_view bytes)
     std::vector<FormBuilder> builders;
     builders.reserve(survey.forms.size());
     for (const GumboNode* form : survey.forms)
-        builders.emplace_back(form->v.element, SubmissionEncoding(form->v.element, encoding), page.encoding);
+        builders.emplace_back(
+            form->v.element, SubmissionEncoding(form->v.element, encoding), page.encoding, survey.labelsFor);
     const std::vector<int> owners = Owners(survey, parse.text());
     for (std::size_t i = 0; i < survey.controls.size(); ++i)
         if (owners[i] >= 0)
-            builders[static_cast<std::size_t>(owners[i])].add(*survey.controls[i].element);
+            builders[static_cast<std::size_t>(owners[i])].add(survey.controls[i].node);
     for (FormBuilder& builder : builders)
         page.forms.push_back(std::move(builder).finish());
     return page;

@@ -3,6 +3,8 @@
 // Reads the forms of an HTML page the way a browser parses it, and gives each
 // form's fields as PHP files them in $_POST, with warnings about what would
 // keep a script from receiving them.
+#include "scriptgen/settings.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,6 +42,9 @@ struct Form {
     // The keys PHP files those controls under in $_POST, in document order,
     // each once: the field list.
     std::vector<std::string> fields;
+    // The form's own rules for each field and how it names it to people, in
+    // the order of the fields.
+    std::vector<scriptgen::FieldRule> rules;
     // The safe script's hidden spam trap the form carries, or none: the
     // script checks it by itself, so it is not in the field list.
     std::string spamTrap;

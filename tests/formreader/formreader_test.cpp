@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -37,14 +39,17 @@ struct PageCase {
     std::vector<ExpectedForm> forms;
 };
 
-std::string Bytes(const PageCase& c)
+std::string ReadPage(const std::string& file)
 {
-    if (c.file.empty())
-        return c.markup;
-    std::ifstream stream(std::filesystem::path(ZESTREL_FORMS_DIR) / c.file, std::ios::binary);
+    std::ifstream stream(std::filesystem::path(ZESTREL_FORMS_DIR) / file, std::ios::binary);
     std::ostringstream bytes;
     bytes << stream.rdbuf();
     return bytes.str();
+}
+
+std::string Bytes(const PageCase& c)
+{
+    return c.file.empty() ? c.markup : ReadPage(c.file);
 }
 
 void PrintTo(const PageCase& c, std::ostream* out)
@@ -183,6 +188,109 @@ struct ContentCase {
     std::string content;
     std::string label;
 };
+
+// The labels and rules read for each field, on realistic pages.
+scriptgen::FieldRule Rule(
+    std::string field, std::string label, std::string type, const std::function<void(scriptgen::FieldRule&)>& more = {})
+{
+    scriptgen::FieldRule rule;
+    rule.field = std::move(field);
+    rule.label = std::move(label);
+    rule.type = std::move(type);
+    if (more)
+        more(rule);
+    return rule;
+}
+
+void Require(scriptgen::FieldRule& rule)
+{
+    rule.required = true;
+}
+
+TEST(FieldRulesTest, ReadsLabelsAndRulesAsTheBrowserChecksThem)
+{
+    using scriptgen::FieldRule;
+    const auto lengths = [](const std::string& min, const std::string& max, bool required = false) {
+        return [=](FieldRule& r) {
+            r.minLength = min;
+            r.maxLength = max;
+            r.required = required;
+        };
+    };
+    const auto range = [](const std::string& min, const std::string& max, const std::string& step,
+                           bool required = false) {
+        return [=](FieldRule& r) {
+            r.min = min;
+            r.max = max;
+            r.step = step;
+            r.required = required;
+        };
+    };
+    const auto choices = [](const scriptgen::Lines& values, bool required, bool multiple) {
+        return [=](FieldRule& r) {
+            r.choices = values;
+            r.required = required;
+            r.multiple = multiple;
+        };
+    };
+    const auto pattern = [](const std::string& p) { return [=](FieldRule& r) { r.pattern = p; }; };
+    const struct {
+        std::string file;
+        std::vector<FieldRule> rules;
+    } pages[] = {
+        {"contact.html",
+            {Rule("name", "Your name", "text", Require), Rule("email", "E-mail", "email", Require),
+                Rule("phone", "Phone (optional)", "tel"),
+                Rule("subject", "About", "select", choices({"order", "cake", "other"}, false, false)),
+                Rule("message", "Message", "textarea"),
+                Rule("newsletter", "Send me the monthly newsletter", "checkbox", choices({"yes"}, false, false)),
+                Rule("source", "", "hidden")}},
+        {"everytype.html",
+            {Rule("who", "Your name", "text", lengths("2", "80", true)), Rule("email", "E-mail", "email", Require),
+                Rule("copies", "Copies to", "email", [](FieldRule& r) { r.multiple = true; }),
+                Rule("site", "Web site", "url", pattern("https://.*")),
+                Rule("phone", "Phone", "tel", pattern("[0-9 +]{6,}")), Rule("q", "Search", "search"),
+                Rule("pw", "Password", "password", lengths("8", "")),
+                Rule("guests", "Guests", "number", range("1", "12", "1", true)),
+                Rule("price", "Budget", "number", range("0", "", "0.01")),
+                Rule("mood", "Mood", "range", range("0", "10", "")),
+                Rule("day", "Arrival", "date", range("2026-01-01", "2026-12-31", "")), Rule("month", "Month", "month"),
+                Rule("week", "Week", "week"), Rule("at", "Time", "time", range("", "", "900")),
+                Rule("when", "Date and time", "datetime-local"), Rule("colour", "Colour", "color"),
+                // Read-only and hidden fields are never checked by the browser.
+                Rule("kept", "Reference", "text"), Rule("source", "", "hidden"),
+                Rule("odd", "Odd", "text", lengths("", "5")),
+                Rule("room", "Room", "select", choices({"", "Single", "double"}, true, false)),
+                Rule("extras", "Extras", "select", choices({"Breakfast", "Parking"}, false, true)),
+                // Without [] PHP keeps only the last of several choices.
+                Rule("last", "Last wish", "select", choices({"Quiet", "View"}, false, false)),
+                Rule("bed", "Bed", "radio", choices({"one", "two"}, true, false)),
+                Rule("diet", "Diet", "checkbox", choices({"vegan", "halal"}, true, true)),
+                Rule("terms", "I accept the terms", "checkbox", choices({"on"}, true, false)),
+                Rule("note", "Note", "textarea", lengths("3", "500")), Rule("memo", "", "textarea")}},
+    };
+    for (const auto& page : pages) {
+        SCOPED_TRACE(page.file);
+        const formreader::Page read = formreader::ReadForms(ReadPage(page.file));
+        ASSERT_EQ(read.forms.size(), 1u);
+        const std::vector<FieldRule>& rules = read.forms[0].rules;
+        ASSERT_EQ(rules.size(), page.rules.size());
+        for (std::size_t i = 0; i < rules.size(); ++i) {
+            SCOPED_TRACE(page.rules[i].field);
+            EXPECT_EQ(rules[i].field, page.rules[i].field);
+            EXPECT_EQ(rules[i].label, page.rules[i].label);
+            EXPECT_EQ(rules[i].type, page.rules[i].type);
+            EXPECT_EQ(rules[i].required, page.rules[i].required);
+            EXPECT_EQ(
+                rules[i].minLength + "/" + rules[i].maxLength, page.rules[i].minLength + "/" + page.rules[i].maxLength);
+            EXPECT_EQ(rules[i].pattern, page.rules[i].pattern);
+            EXPECT_EQ(rules[i].min + "/" + rules[i].max + "/" + rules[i].step,
+                page.rules[i].min + "/" + page.rules[i].max + "/" + page.rules[i].step);
+            EXPECT_EQ(rules[i].choices, page.rules[i].choices);
+            EXPECT_EQ(rules[i].multiple, page.rules[i].multiple);
+        }
+    }
+}
 
 TEST(CharsetInContentTest, FindsTheLabelLikeBrowsers)
 {
