@@ -12,6 +12,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace zestrel {
 
@@ -80,6 +81,33 @@ const QString kVersionKey = QStringLiteral("version");
 const QString kTargetKey = QStringLiteral("target");
 // One tick per line of the field list: the entries of the mail list.
 const QString kMailTickedKey = QStringLiteral("mailTicked");
+// The form's own rules, one object per field of the field list.
+const QString kFieldRulesKey = QStringLiteral("fieldRules");
+
+struct RuleTextKey {
+    const char* key;
+    std::string scriptgen::FieldRule::*member;
+};
+const RuleTextKey kRuleTexts[] = {
+    {"field", &scriptgen::FieldRule::field},
+    {"label", &scriptgen::FieldRule::label},
+    {"type", &scriptgen::FieldRule::type},
+    {"minLength", &scriptgen::FieldRule::minLength},
+    {"maxLength", &scriptgen::FieldRule::maxLength},
+    {"pattern", &scriptgen::FieldRule::pattern},
+    {"min", &scriptgen::FieldRule::min},
+    {"max", &scriptgen::FieldRule::max},
+    {"step", &scriptgen::FieldRule::step},
+};
+struct RuleSwitchKey {
+    const char* key;
+    bool scriptgen::FieldRule::*member;
+};
+const RuleSwitchKey kRuleSwitches[] = {
+    {"required", &scriptgen::FieldRule::required},
+    {"multiple", &scriptgen::FieldRule::multiple},
+};
+const QString kChoicesKey = QStringLiteral("choices");
 
 // A file larger than this is no settings file, whatever it holds; reading it
 // whole would only take the memory.
@@ -186,6 +214,45 @@ bool Switch(const QJsonValue& value, const Place& place)
         QStringLiteral("the file is damaged or cut short (%1 at byte %2)").arg(error.errorString()).arg(error.offset));
 }
 
+// The rules of the fields of the list, in its order, one per field, as the
+// window keeps them; rules of other names are left out.
+std::vector<scriptgen::FieldRule> Rules(const QJsonValue& value, const Lines& fieldList)
+{
+    if (value.isUndefined())
+        return {};
+    if (!value.isArray())
+        WrongKind({kFieldRulesKey}, "a list of rules", value);
+    const QJsonArray array = value.toArray();
+    std::unordered_map<std::string, scriptgen::FieldRule> byField;
+    for (qsizetype i = 0; i < array.size(); ++i) {
+        const Place place{kFieldRulesKey, i};
+        if (!array[i].isObject())
+            WrongKind(place, "a group of settings", array[i]);
+        const QJsonObject object = array[i].toObject();
+        scriptgen::FieldRule rule;
+        // The field is a line of the field list; the rest are one-line cells.
+        for (const RuleTextKey& text : kRuleTexts)
+            if (const QJsonValue field = object.value(QLatin1String(text.key)); !field.isUndefined())
+                rule.*text.member = Text(
+                    field, place, text.member == &scriptgen::FieldRule::field ? Shown::AsListLine : Shown::InOneLine);
+        for (const RuleSwitchKey& on : kRuleSwitches)
+            if (const QJsonValue field = object.value(QLatin1String(on.key)); !field.isUndefined())
+                rule.*on.member = Switch(field, place);
+        if (const QJsonValue choices = object.value(kChoicesKey); !choices.isUndefined())
+            rule.choices = List(choices, kChoicesKey, true);
+        byField.try_emplace(rule.field, std::move(rule));
+    }
+    std::vector<scriptgen::FieldRule> rules;
+    for (const std::string& field : fieldList) {
+        const auto rule = byField.find(field);
+        if (!field.empty() && rule != byField.end()) {
+            rules.push_back(std::move(rule->second));
+            byField.erase(rule);
+        }
+    }
+    return rules;
+}
+
 void CheckFormat(const QJsonObject& root)
 {
     if (root.value(kFormatKey) != QJsonValue(QLatin1String(kSettingsFormat)))
@@ -233,6 +300,20 @@ QByteArray SettingsFileBytes(const ScriptSettings& settings)
     for (const scriptgen::MailItem& item : settings.mailVariables)
         ticked.append(item.checked);
     root.insert(kMailTickedKey, ticked);
+    QJsonArray rules;
+    for (const scriptgen::FieldRule& rule : settings.fieldRules) {
+        QJsonObject object;
+        for (const RuleTextKey& text : kRuleTexts)
+            object.insert(QLatin1String(text.key), Utf16(rule.*text.member));
+        for (const RuleSwitchKey& on : kRuleSwitches)
+            object.insert(QLatin1String(on.key), rule.*on.member);
+        QJsonArray choices;
+        for (const std::string& choice : rule.choices)
+            choices.append(Utf16(choice));
+        object.insert(kChoicesKey, choices);
+        rules.append(object);
+    }
+    root.insert(kFieldRulesKey, rules);
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
@@ -303,6 +384,9 @@ OpenedSettings ParseSettings(const QByteArray& bytes)
         const bool checked = index < ticked.size() && Switch(ticked[index], {kMailTickedKey, index});
         s.mailVariables.push_back({"$" + s.fieldList[i], checked});
     }
+
+    known.insert(kFieldRulesKey);
+    s.fieldRules = Rules(root.value(kFieldRulesKey), s.fieldList);
 
     for (const QString& key : root.keys())
         if (!known.contains(key))

@@ -212,6 +212,7 @@ void TForm1::ReadFormFile(const QString& path)
     const formreader::Form& form = page.forms[static_cast<std::size_t>(chosen)];
     if (!form.fields.empty()) {
         ReplaceLines(TabSheet1->fieldList(), form.fields);
+        TabSheet1->setFieldRules(form.rules);
         if (const QString script = ScriptForAction(path, form.action); !script.isEmpty())
             SaveDialog1->propose(script);
     }

@@ -1,6 +1,8 @@
 #include "mainwindow/scriptsetuppage.h"
 
+#include "core/fieldrulesmodel.h"
 #include "mainwindow/controls.h"
+#include "mainwindow/fieldrulesdialog.h"
 #include "mainwindow/guard.h"
 
 #include <QCheckBox>
@@ -39,6 +41,9 @@ ScriptSetupPage::ScriptSetupPage(QWidget* parent) : SettingsPage("TabSheet1", pa
     Label4->setFont(bold);
     Memo1 = AddMemo(GroupBox1, "Memo1", {24, 48, 321, 81}, true);
     Button1 = Place(new QPushButton(QStringLiteral("Read Form..."), GroupBox1), "Button1", {360, 48, 89, 25});
+    Button2 = Place(new QPushButton(QStringLiteral("Field Rules..."), GroupBox1), "Button2", {360, 80, 89, 25});
+    rules_ = new FieldRulesModel(this);
+    rules_->setObjectName(QStringLiteral("FieldRules"));
 
     CheckBox1 = AddCheckBox(this, "CheckBox1", {8, 192, 137, 17}, QStringLiteral("Use a MySql Database"));
 
@@ -71,6 +76,8 @@ ScriptSetupPage::ScriptSetupPage(QWidget* parent) : SettingsPage("TabSheet1", pa
     setControls({
         Bind(Memo1, &ScriptSettings::fieldList, Setting::FieldList, nullptr),
         {Button1, {}, nullptr, {}, {}, {}},
+        {Button2, Setting::FieldRules, nullptr, [this](ScriptSettings& s) { s.fieldRules = rules_->rules(); },
+            [this](const ScriptSettings& s) { rules_->setRules(s.fieldRules); }, [this] { rules_->setFields({}); }},
         Bind(Edit4, &ScriptSettings::database, Setting::Database, CheckBox1),
         Bind(Edit1, &ScriptSettings::host, Setting::Host, CheckBox1),
         Bind(Edit2, &ScriptSettings::userName, Setting::UserName, CheckBox1),
@@ -85,11 +92,27 @@ ScriptSetupPage::ScriptSetupPage(QWidget* parent) : SettingsPage("TabSheet1", pa
     });
     connect(CheckBox1, &QCheckBox::clicked, this, &ScriptSetupPage::CheckBox1Click);
     connect(CheckBox8, &QCheckBox::clicked, this, &ScriptSetupPage::CheckBox8Click);
+    connect(Button2, &QPushButton::clicked, this, &ScriptSetupPage::Button2Click);
+    // The rules follow the field list.
+    connect(Memo1, &QPlainTextEdit::textChanged, rules_, [this] { rules_->setFields(MemoLines(Memo1)); });
 }
 
 void ScriptSetupPage::CheckBox1Click()
 {
     Guard([this] { applySwitch(CheckBox1); });
+}
+
+void ScriptSetupPage::setFieldRules(const std::vector<scriptgen::FieldRule>& rules)
+{
+    rules_->setRules(rules);
+}
+
+void ScriptSetupPage::Button2Click()
+{
+    Guard([this] {
+        FieldRulesDialog dialog(rules_, this);
+        dialog.exec();
+    });
 }
 
 void ScriptSetupPage::CheckBox8Click()

@@ -9,6 +9,8 @@ class QPushButton;
 
 namespace zestrel {
 
+class FieldRulesModel;
+
 // The page "Script Setup": the field list, Read Form, the database
 // connection and the switch of the safe script.
 class ScriptSetupPage : public SettingsPage {
@@ -21,14 +23,19 @@ public:
     QPushButton* readFormButton() const { return Button1; }
     // The switch of the safe script, which also governs controls of other pages.
     QCheckBox* safeSwitch() const { return CheckBox8; }
+    // The form's own rules, read from the user's page.
+    void setFieldRules(const std::vector<scriptgen::FieldRule>& rules);
 
 public slots:
     void CheckBox1Click();
     void CheckBox8Click();
+    void Button2Click();
 
 private:
     QPlainTextEdit* Memo1;
     QPushButton* Button1;
+    QPushButton* Button2;
+    FieldRulesModel* rules_;
     QCheckBox* CheckBox1;
     QLineEdit* Edit1;
     QLineEdit* Edit2;

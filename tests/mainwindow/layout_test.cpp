@@ -122,6 +122,7 @@ void LayoutTest::bounds_data()
     row("Label4", "GroupBox1", 384, 24, 78, 13);
     row("Memo1", "GroupBox1", 24, 48, 321, 81);
     row("Button1", "GroupBox1", 360, 48, 89, 25);
+    row("Button2", "GroupBox1", 360, 80, 89, 25);
     row("CheckBox1", "TabSheet1", 8, 192, 137, 17);
     row("GroupBox3", "TabSheet1", 8, 224, 513, 57);
     row("Label5", "GroupBox3", 8, 32, 25, 13);
@@ -212,10 +213,12 @@ void LayoutTest::captionsFitTheirBounds()
         QVERIFY2(box->sizeHint().width() <= box->width(), qPrintable(box->text()));
     for (const QGroupBox* group : form->findChildren<QGroupBox*>())
         QVERIFY2(group->minimumSizeHint().width() <= group->width(), qPrintable(group->title()));
-    const auto* readForm = Child<QPushButton>(form.get(), "Button1");
-    QCOMPARE(readForm->text(), QString("Read Form..."));
-    QVERIFY(readForm->isEnabled());
-    QVERIFY(readForm->sizeHint().width() <= readForm->width());
+    for (const auto& [name, caption] : {std::pair{"Button1", "Read Form..."}, std::pair{"Button2", "Field Rules..."}}) {
+        const auto* button = Child<QPushButton>(form.get(), name);
+        QCOMPARE(button->text(), QString(caption));
+        QVERIFY(button->isEnabled());
+        QVERIFY(button->sizeHint().width() <= button->width());
+    }
     for (const QToolButton* button : form->findChildren<QToolButton*>()) {
         if (button->parentWidget()->objectName() == "ToolBar3")
             QVERIFY2(button->sizeHint().width() <= button->width(), qPrintable(button->text()));
@@ -354,8 +357,8 @@ void LayoutTest::tabOrder_data()
     QTest::addColumn<QString>("page");
     QTest::addColumn<QStringList>("chain");
     QTest::newRow("Script Setup") << "ScriptSetup1"
-                                  << QStringList{"Memo1", "Button1", "Edit4", "Edit1", "Edit2", "Edit3", "CheckBox1",
-                                         "CheckBox8", "Edit15"};
+                                  << QStringList{"Memo1", "Button1", "Button2", "Edit4", "Edit1", "Edit2", "Edit3",
+                                         "CheckBox1", "CheckBox8", "Edit15"};
     QTest::newRow("Email Variables") << "EmailVariables1"
                                      << QStringList{"CheckListBox1", "Edit6", "Edit7", "Edit8", "LabeledEdit1",
                                             "LabeledEdit2", "CheckBox2"};

@@ -6,13 +6,17 @@
 
 #include "windowfixture.h"
 
+#include "core/fieldrulesmodel.h"
+
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
 #include <QInputDialog>
+#include <QLabel>
 #include <QListView>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTextDocument>
 #include <QUrl>
@@ -252,6 +256,60 @@ void ReadFormTest::saveProposesTheActionScript()
     QTest::mouseClick(Child<QToolButton>(form.get(), "ToolButton3"), Qt::LeftButton);
     const QString expected = proposed.isEmpty() ? QString() : QDir::cleanPath(dir.filePath("site/" + proposed));
     QCOMPARE(zestrel::SaveDialog::takeOpenedWith(), QStringList{expected});
+}
+
+// Read Form fills the rules table; the table edits them, follows the field
+// list, and its rules reach the compile.
+void ReadFormTest::rulesTableFollowsTheFormAndTheList()
+{
+    const auto form = StartForm();
+    zestrel::MessageBoxes::setNextAnswer(QMessageBox::Ok);
+    ReadThroughButton(form.get(), FormPage("contact.html"));
+    QStringList rows;
+    bool noted = false;
+    OnNextModal([&](QWidget* dialog) {
+        auto* table = Child<QTableView>(dialog, "FieldRulesTable");
+        const QAbstractItemModel* model = table->model();
+        for (int row = 0; row < model->rowCount(); ++row) {
+            QStringList cells;
+            for (int column = 0; column < model->columnCount(); ++column) {
+                const QModelIndex cell = model->index(row, column);
+                const QVariant ticked = cell.data(Qt::CheckStateRole);
+                cells.append(ticked.isValid() ? (ticked.value<Qt::CheckState>() == Qt::Checked ? "yes" : "no")
+                                              : cell.data().toString());
+            }
+            rows.append(cells.join(QLatin1Char('|')));
+        }
+        // The user types a length into the phone's row.
+        const QModelIndex phoneMax = model->index(2, zestrel::FieldRulesModel::MaxLength);
+        table->setCurrentIndex(phoneMax);
+        table->edit(phoneMax);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("20"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        noted = dialog->findChild<QLabel*>()->text().contains(QStringLiteral("Classic scripts ignore these rules"));
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    Click(form.get(), "Button2");
+    QVERIFY(noted);
+    const QStringList expected = {
+        "name|Your name|yes|text||||||||no",
+        "email|E-mail|yes|email||||||||no",
+        "phone|Phone (optional)|no|tel||||||||no",
+        "subject|About|no|select|||||||order | cake | other|no",
+        "message|Message|no|textarea||||||||no",
+        "newsletter|Send me the monthly newsletter|no|checkbox|||||||yes|no",
+        "source||no|hidden||||||||no",
+    };
+    QCOMPARE(rows, expected);
+
+    auto* memo = Child<QPlainTextEdit>(form.get(), "Memo1");
+    memo->setPlainText(QStringLiteral("name\nemail\nphone\nmessage\nextra"));
+    const std::vector<scriptgen::FieldRule> rules = form->CurrentSettings().fieldRules;
+    QStringList kept;
+    for (const scriptgen::FieldRule& rule : rules)
+        kept.append(QString::fromStdString(rule.field + ":" + rule.label + ":" + rule.maxLength));
+    QCOMPARE(kept,
+        (QStringList{"name:Your name:", "email:E-mail:", "phone:Phone (optional):20", "message:Message:", "extra::"}));
 }
 
 QTEST_MAIN(ReadFormTest)

@@ -17,4 +17,5 @@ private slots:
     void unreadablePageIsReported();
     void saveProposesTheActionScript_data();
     void saveProposesTheActionScript();
+    void rulesTableFollowsTheFormAndTheList();
 };

@@ -4,6 +4,7 @@
 // damages the old file, and the recent files are listed, opened and pruned.
 #include "settingsfiles_test.h"
 
+#include "core/fieldrulesmodel.h"
 #include "core/settingsfile.h"
 #include "mainwindow/settingspage.h"
 #include "windowfixture.h"
@@ -31,12 +32,27 @@ const QString kPassword = QStringLiteral("pw-never-in-the-file");
 
 // What every control that shows a setting shows, read through the pages'
 // own tables, with the caption and the compiled buffer.
+// The form's rules as the table of Field Rules... shows them.
+QString RulesShown(TForm1* form)
+{
+    const auto* rules = Child<QAbstractItemModel>(form, "FieldRules");
+    QStringList cells;
+    for (int row = 0; row < rules->rowCount(); ++row)
+        for (int column = 0; column < rules->columnCount(); ++column) {
+            const QModelIndex cell = rules->index(row, column);
+            cells.append(cell.data(Qt::EditRole).toString() + cell.data(Qt::CheckStateRole).toString());
+        }
+    return cells.join('|');
+}
+
 QStringList Snapshot(TForm1* form)
 {
     QStringList shown;
     for (const zestrel::SettingsPage* page : form->Pages())
         for (const zestrel::PageControl& control : page->controls())
-            if (control.setting)
+            if (control.setting == scriptgen::Setting::FieldRules)
+                shown.append("FieldRules=" + RulesShown(form));
+            else if (control.setting)
                 shown.append(control.widget->objectName() + "=" +
                     Contents(form, control.widget->objectName().toLatin1().constData()));
     shown.append("caption=" + form->windowTitle());
@@ -64,7 +80,21 @@ void FillFromTheTables(TForm1* form, const QString& round)
             const QString name = control.widget->objectName();
             const QString value = Hostile(name, round);
             Child<QTabWidget>(form, "PageControl1")->setCurrentWidget(const_cast<zestrel::SettingsPage*>(page));
-            if (auto* edit = qobject_cast<QLineEdit*>(control.widget)) {
+            if (control.setting == scriptgen::Setting::FieldRules) {
+                // Every cell of every row, as the table of Field Rules... edits them.
+                auto* rules = Child<QAbstractItemModel>(form, "FieldRules");
+                for (int row = 0; row < rules->rowCount(); row += 97)
+                    for (int column = 1; column < rules->columnCount(); ++column) {
+                        const QModelIndex cell = rules->index(row, column);
+                        if (rules->flags(cell) & Qt::ItemIsUserCheckable)
+                            rules->setData(cell, round == "first" ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole);
+                        else
+                            rules->setData(cell,
+                                value + QString::number(column) +
+                                    (column == zestrel::FieldRulesModel::Choices ? "\nsecond choice" : ""),
+                                Qt::EditRole);
+                    }
+            } else if (auto* edit = qobject_cast<QLineEdit*>(control.widget)) {
                 edit->selectAll();
                 edit->insert(value);
             } else if (auto* combo = qobject_cast<QComboBox*>(control.widget)) {
@@ -323,7 +353,7 @@ void SettingsFilesTest::unknownAndMissingKeys()
     QTemporaryDir dir;
     QJsonObject file = GoodFile();
     file.insert("smtp", QJsonObject{{"host", "mail.shop.test"}});
-    file.insert("fieldRules", QJsonArray{});
+    file.insert("fieldFormats", QJsonArray{});
     file.remove("recipient");
     const QString path = dir.filePath("newer.zestrel");
     WriteFile(path, QJsonDocument(file).toJson());
@@ -336,7 +366,7 @@ void SettingsFilesTest::unknownAndMissingKeys()
     QCOMPARE(shown[0].text,
         QString("Opened newer.zestrel.\n\nSettings files never keep passwords: type them again before you compile "
                 "(Password, on the page Script Setup).\n\nLeft out, as this version of the program does not know "
-                "them: fieldRules, smtp."));
+                "them: fieldFormats, smtp."));
     // What the file holds is shown; a setting it lacks is empty.
     QCOMPARE(Text(form.get(), "Memo1"), QString("name\nemail"));
     QCOMPARE(Contents(form.get(), "CheckListBox1"), QString("[+$name,$email]"));
