@@ -128,6 +128,8 @@ const Row kRows[] = {
     {Pattern("\\u00e9+"), {{"\xc3\xa9\xc3\xa9"}, {"e"}}},
     {Pattern("[^a]"), {{"b"}, {"a"}, {kEmoji}}},
     {Pattern("x*"), {{"xxx"}, {"y"}}},
+    {Pattern("[]|a"), {{"a"}, {"b"}}},
+    {Pattern("a[^]c"), {{"abc"}, {"ac"}, {"a-c"}}},
     {Pattern("\\$\\d+\\.\\d{2}"), {{"$3.50"}, {"3.50"}}},
     {Set(Type("tel"), Pattern("[0-9 +]+")), {{"+44 20 7946 0000"}, {"call me"}}},
     {Type("email"), {{"a@b"}, {"a@b.test"}, {"a@-b.test"}, {"\xc3\xa9@b.test"}, {"a@b.test,c@d.test"}, {"a.b.test"},

@@ -255,6 +255,33 @@ TEST_F(Rules, EachRuleAsTheBrowserChecksIt)
     }
 }
 
+// Rules guard what a visitor posts: scripts that only show records or
+// change tables take no form post, so they carry no rule checks at all.
+TEST(RulesScope, OnlyScriptsThatTakeAPostCarryTheRules)
+{
+    struct Task {
+        const char* name;
+        bool ScriptSettings::*task;
+        bool carriesRules;
+    };
+    const Task kTasks[] = {
+        {"mail", &ScriptSettings::sendMail, true},
+        {"insert", &ScriptSettings::insertRecord, true},
+        {"display all", &ScriptSettings::displayAll, false},
+        {"create", &ScriptSettings::createTable, false},
+    };
+    for (const Task& t : kTasks) {
+        SCOPED_TRACE(t.name);
+        ScriptSettings s = WithRule(Rule(kRequired));
+        s.sendMail = false;
+        s.*t.task = true;
+        std::string text;
+        for (const std::string& line : scriptgen::CompileScript(s))
+            text += line + "\n";
+        EXPECT_EQ(text.find("function zestrel_rule_problem") != std::string::npos, t.carriesRules);
+    }
+}
+
 // The answer to a post that breaks rules: every problem by the field's label
 // (else its name), a way back that keeps what was typed, and a script the
 // page's policy lets run by its hash.

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
+#include <QHeaderView>
 #include <QInputDialog>
 #include <QLabel>
 #include <QListView>
@@ -266,6 +267,8 @@ void ReadFormTest::rulesTableFollowsTheFormAndTheList()
     zestrel::MessageBoxes::setNextAnswer(QMessageBox::Ok);
     ReadThroughButton(form.get(), FormPage("contact.html"));
     QStringList rows;
+    QStringList cutShort;
+    bool tallRows = true;
     bool noted = false;
     OnNextModal([&](QWidget* dialog) {
         auto* table = Child<QTableView>(dialog, "FieldRulesTable");
@@ -280,6 +283,17 @@ void ReadFormTest::rulesTableFollowsTheFormAndTheList()
             }
             rows.append(cells.join(QLatin1Char('|')));
         }
+        // Rows as tall as a line of text, and every title and cell shown whole.
+        tallRows = table->rowHeight(0) > table->fontMetrics().height() + 8;
+        for (int column = 0; column + 1 < model->columnCount(); ++column) {
+            if (table->columnWidth(column) < table->horizontalHeader()->sectionSizeHint(column))
+                cutShort.append(model->headerData(column, Qt::Horizontal).toString());
+            for (int row = 0; row < model->rowCount(); ++row) {
+                const QString text = model->index(row, column).data().toString();
+                if (table->columnWidth(column) <= table->fontMetrics().horizontalAdvance(text))
+                    cutShort.append(text);
+            }
+        }
         // The user types a length into the phone's row.
         const QModelIndex phoneMax = model->index(2, zestrel::FieldRulesModel::MaxLength);
         table->setCurrentIndex(phoneMax);
@@ -291,6 +305,8 @@ void ReadFormTest::rulesTableFollowsTheFormAndTheList()
     });
     Click(form.get(), "Button2");
     QVERIFY(noted);
+    QVERIFY(!tallRows);
+    QCOMPARE(cutShort, QStringList());
     const QStringList expected = {
         "name|Your name|yes|text||||||||no",
         "email|E-mail|yes|email||||||||no",
