@@ -27,7 +27,7 @@ BUILD_PACKAGES=(cmake g++ make qt6-base-dev qt6-svg-dev libgl-dev libgumbo-dev l
 TEST_PACKAGES=(libgtest-dev libbenchmark-dev
     clang-format clang-tidy desktop-file-utils appstream dpkg-dev file
     php-cli php-cgi php-mysql mariadb-server-core mariadb-client-core
-    chromium python3)
+    chromium python3 python3-aiosmtpd openssl)
 
 configure_and_build() {
     local build_dir="$1"

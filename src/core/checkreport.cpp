@@ -47,6 +47,8 @@ std::string Caption(Setting setting)
         return "Subject";
     case Setting::Sender:
         return "From";
+    case Setting::MailServer:
+        return "Mail Server";
     case Setting::MailVariables:
         return "Select variables to email";
     case Setting::SuccessPage:
@@ -263,6 +265,27 @@ std::string Sentence(const Problem& p)
         if (p.setting == Setting::WhereField)
             return label + " still shows " + shown + ": type the name of the field to match.";
         return "The value after \"=\" still shows " + shown + ": pick a field of the form, or type the value to match.";
+    case Issue::SmtpHostEmpty:
+        return label + ": the SMTP server has no name: type it, such as smtp.example.com, or choose PHP's mail().";
+    case Issue::SmtpHostNotAName:
+        return label + ": " + shown +
+            " is not the name of a server: type only its name, such as smtp.example.com, without smtp:// or a port.";
+    case Issue::SmtpPortOutOfRange:
+        return label + ": the port " + std::to_string(p.count) +
+            " does not exist: type one from 1 to 65535, usually 587 (STARTTLS) or 465 (TLS).";
+    case Issue::SmtpWithoutFrom:
+        return label +
+            ": mail through an SMTP server needs the site's own From address: type the address your "
+            "mail account may send as, such as webmaster@example.org.";
+    case Issue::SmtpPasswordInClear:
+        return label + ": without encryption the password would cross the network to " + shown +
+            " as plain text: choose STARTTLS or TLS, or clear the user name if the server needs none.";
+    case Issue::SmtpPasswordMissing:
+        return label + ": the password of the mail account is empty (settings files never keep it): type it again.";
+    case Issue::MailFromNotAnAddress:
+        return label + ": the From address " + shown +
+            " is not one e-mail address: type the address the site sends as, such as webmaster@example.org, or "
+            "leave it empty.";
     case Issue::HostBlank:
         return host + " holds a blank: type the server's name alone, such as localhost.";
     case Issue::HostUnclosedBracket:

@@ -34,6 +34,7 @@ const TextKey kTexts[] = {
     {"recipient", &ScriptSettings::recipient},
     {"subject", &ScriptSettings::subject},
     {"sender", &ScriptSettings::sender},
+    {"mailFrom", &ScriptSettings::mailFrom},
     {"successPage", &ScriptSettings::successPage},
     {"failurePage", &ScriptSettings::failurePage},
     {"insertTable", &ScriptSettings::insertTable},
@@ -108,6 +109,10 @@ const RuleSwitchKey kRuleSwitches[] = {
     {"multiple", &scriptgen::FieldRule::multiple},
 };
 const QString kChoicesKey = QStringLiteral("choices");
+// The SMTP server that delivers the mail, without its password; null for
+// PHP's mail().
+const QString kSmtpKey = QStringLiteral("smtp");
+const char* const kSecurityNames[] = {"starttls", "tls", "none"}; // in the order of SmtpServer::Security
 
 // A file larger than this is no settings file, whatever it holds; reading it
 // whole would only take the memory.
@@ -253,6 +258,45 @@ std::vector<scriptgen::FieldRule> Rules(const QJsonValue& value, const Lines& fi
     return rules;
 }
 
+QJsonValue SmtpJson(const std::optional<scriptgen::SmtpServer>& smtp)
+{
+    if (!smtp)
+        return QJsonValue::Null;
+    return QJsonObject{{QStringLiteral("host"), Utf16(smtp->host)}, {QStringLiteral("port"), smtp->port},
+        {QStringLiteral("security"), QLatin1String(kSecurityNames[static_cast<int>(smtp->security)])},
+        {QStringLiteral("userName"), Utf16(smtp->userName)}};
+}
+
+std::optional<scriptgen::SmtpServer> Smtp(const QJsonValue& value)
+{
+    if (value.isUndefined() || value.isNull())
+        return std::nullopt;
+    if (!value.isObject())
+        WrongKind({kSmtpKey}, "a group of settings or null", value);
+    const QJsonObject object = value.toObject();
+    scriptgen::SmtpServer smtp;
+    const Place place{kSmtpKey};
+    if (const QJsonValue host = object.value(QStringLiteral("host")); !host.isUndefined())
+        smtp.host = Text(host, place, Shown::InOneLine);
+    if (const QJsonValue user = object.value(QStringLiteral("userName")); !user.isUndefined())
+        smtp.userName = Text(user, place, Shown::InOneLine);
+    if (const QJsonValue port = object.value(QStringLiteral("port")); !port.isUndefined()) {
+        const double number = port.toDouble(-1);
+        if (!port.isDouble() || number < 0 || number > 99999 || number != static_cast<double>(static_cast<int>(number)))
+            WrongKind(place, "a port number", port);
+        smtp.port = static_cast<int>(number);
+    }
+    if (const QJsonValue security = object.value(QStringLiteral("security")); !security.isUndefined()) {
+        const auto* known = std::find_if(std::begin(kSecurityNames), std::end(kSecurityNames),
+            [&security](const char* name) { return security == QJsonValue(QLatin1String(name)); });
+        if (known == std::end(kSecurityNames))
+            Refuse(
+                QStringLiteral("%1 should name its security as \"starttls\", \"tls\" or \"none\"").arg(Key(kSmtpKey)));
+        smtp.security = static_cast<scriptgen::SmtpServer::Security>(known - std::begin(kSecurityNames));
+    }
+    return smtp;
+}
+
 void CheckFormat(const QJsonObject& root)
 {
     if (root.value(kFormatKey) != QJsonValue(QLatin1String(kSettingsFormat)))
@@ -314,6 +358,7 @@ QByteArray SettingsFileBytes(const ScriptSettings& settings)
         rules.append(object);
     }
     root.insert(kFieldRulesKey, rules);
+    root.insert(kSmtpKey, SmtpJson(settings.smtp));
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
@@ -387,6 +432,8 @@ OpenedSettings ParseSettings(const QByteArray& bytes)
 
     known.insert(kFieldRulesKey);
     s.fieldRules = Rules(root.value(kFieldRulesKey), s.fieldList);
+    known.insert(kSmtpKey);
+    s.smtp = Smtp(root.value(kSmtpKey));
 
     for (const QString& key : root.keys())
         if (!known.contains(key))

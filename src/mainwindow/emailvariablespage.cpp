@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QPushButton>
 
 namespace zestrel {
 
@@ -25,6 +26,7 @@ EmailVariablesPage::EmailVariablesPage(QWidget* parent) : SettingsPage("TabSheet
     Edit7 = AddEdit(GroupBox5, "Edit7", {96, 56, 209, 21});
     AddLabel(GroupBox5, "Label11", {64, 96, 26, 13}, QStringLiteral("From:"));
     Edit8 = AddEdit(GroupBox5, "Edit8", {96, 88, 209, 21});
+    Button3 = Place(new QPushButton(QStringLiteral("Mail Server..."), GroupBox5), "Button3", {320, 86, 97, 25});
 
     auto* GroupBox4 = AddGroupBox(this, "GroupBox4", {8, 168, 497, 129}, QStringLiteral("Select variables to email"));
     checkListModel_ = new CheckListModel(this);
@@ -59,11 +61,22 @@ EmailVariablesPage::EmailVariablesPage(QWidget* parent) : SettingsPage("TabSheet
         Bind(Edit6, &ScriptSettings::recipient, Setting::Recipient, CheckBox2),
         Bind(Edit7, &ScriptSettings::subject, Setting::Subject, CheckBox2),
         Bind(Edit8, &ScriptSettings::sender, Setting::Sender, CheckBox2),
+        // The mail server is the site's, not the script's: New Script keeps it.
+        {Button3, Setting::MailServer, CheckBox2,
+            [this](ScriptSettings& s) {
+                s.smtp = delivery_.smtp;
+                s.mailFrom = delivery_.from;
+            },
+            [this](const ScriptSettings& s) {
+                delivery_ = {s.smtp, s.mailFrom};
+            },
+            nullptr},
         Bind(LabeledEdit1, &ScriptSettings::successPage, Setting::SuccessPage, CheckBox2, OnNewScript::Keep),
         Bind(LabeledEdit2, &ScriptSettings::failurePage, Setting::FailurePage, CheckBox2, OnNewScript::Keep),
         Bind(CheckBox2, &ScriptSettings::sendMail, Setting::SendMail),
     });
     connect(CheckBox2, &QCheckBox::clicked, this, &EmailVariablesPage::CheckBox2Click);
+    connect(Button3, &QPushButton::clicked, this, &EmailVariablesPage::Button3Click);
 }
 
 void EmailVariablesPage::setMailEntries(const QStringList& entries)
@@ -74,6 +87,15 @@ void EmailVariablesPage::setMailEntries(const QStringList& entries)
 void EmailVariablesPage::CheckBox2Click()
 {
     Guard([this] { applySwitch(CheckBox2); });
+}
+
+void EmailVariablesPage::Button3Click()
+{
+    Guard([this] {
+        MailServerDialog dialog(delivery_, this);
+        if (dialog.exec() == QDialog::Accepted)
+            delivery_ = dialog.delivery();
+    });
 }
 
 } // namespace zestrel

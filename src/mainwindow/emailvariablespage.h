@@ -1,10 +1,12 @@
 #pragma once
 
+#include "mainwindow/mailserverdialog.h"
 #include "mainwindow/settingspage.h"
 
 class QCheckBox;
 class QLineEdit;
 class QListView;
+class QPushButton;
 
 namespace zestrel {
 
@@ -24,12 +26,15 @@ public:
 
 public slots:
     void CheckBox2Click();
+    void Button3Click();
 
 private:
     QCheckBox* CheckBox2;
     QLineEdit* Edit6;
     QLineEdit* Edit7;
     QLineEdit* Edit8;
+    QPushButton* Button3;
+    MailDelivery delivery_; // what the dialog "Mail Server" holds
     QListView* CheckListBox1;
     CheckListModel* checkListModel_;
     LabeledEdit* LabeledEdit1;

@@ -34,6 +34,21 @@ QSettings Store()
         QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("VORTEQ"), QStringLiteral("Zestrel"));
 }
 
+// The password boxes the opened settings need filled in again, as files
+// never keep a password.
+QStringList PasswordsToType(const scriptgen::ScriptSettings& s)
+{
+    QStringList boxes;
+    if (s.useDatabase)
+        boxes.append(QStringLiteral("Password, on the page Script Setup"));
+    const bool records = s.displayAll || s.displaySpecific;
+    if (s.target == scriptgen::Target::Safe && (s.createTable || s.dropTable || (records && !s.recordsPublic)))
+        boxes.append(QStringLiteral("Owner password, on the page Script Setup"));
+    if (s.sendMail && s.smtp && !s.smtp->userName.empty())
+        boxes.append(QStringLiteral("the mail account's Password, under Mail Server... on the page Email Variables"));
+    return boxes;
+}
+
 QStringList RecentFiles()
 {
     return Store().value(kRecentKey).toStringList();
@@ -89,9 +104,11 @@ void TForm1::OpenSettingsFile(const QString& path)
         SetSettingsFile(path);
         RememberRecent(path);
 
-        QString report = QStringLiteral("Opened %1.\n\nSettings files never keep passwords: type them again before "
-                                        "you compile (Password, on the page Script Setup).")
-                             .arg(QFileInfo(path).fileName());
+        QString report = QStringLiteral("Opened %1.").arg(QFileInfo(path).fileName());
+        if (const QStringList boxes = PasswordsToType(opened.settings); !boxes.isEmpty())
+            report += QStringLiteral("\n\nSettings files never keep passwords: type them again before you compile "
+                                     "(%1).")
+                          .arg(boxes.join(QStringLiteral("; ")));
         if (!opened.leftOut.isEmpty())
             report += QStringLiteral("\n\nLeft out, as this version of the program does not know them: %1.")
                           .arg(opened.leftOut.join(QStringLiteral(", ")));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,19 @@ struct FieldRule {
     bool operator==(const FieldRule&) const = default;
 };
 
+// The site's SMTP server, through which the safe script can deliver its mail
+// instead of PHP's mail(): authenticated submission, as mail providers ask
+// for.
+struct SmtpServer {
+    enum class Security { StartTls, Tls, None }; // STARTTLS after connecting, TLS from the start, or none
+    std::string host;
+    int port = 587;
+    Security security = Security::StartTls;
+    std::string userName, password;
+
+    bool operator==(const SmtpServer&) const = default;
+};
+
 // Which script a compile writes: the classic one, with every text exactly as
 // typed, or the safe one for current PHP, which treats every text as data.
 enum class Target { Classic, Safe };
@@ -52,6 +66,7 @@ enum class Setting {
     Recipient,
     Subject,
     Sender,
+    MailServer,
     MailVariables,
     SuccessPage,
     FailurePage,
@@ -103,6 +118,11 @@ struct ScriptSettings {
 
     // Mail.
     std::string recipient, subject, sender;
+    // How the safe script delivers: through this SMTP server, or by PHP's
+    // mail() when empty; and the address the site sends as, the From and
+    // the envelope sender of either (empty: the server's own).
+    std::optional<SmtpServer> smtp;
+    std::string mailFrom;
     std::vector<MailItem> mailVariables;
     std::string successPage, failurePage;
 

@@ -425,6 +425,73 @@ INSTANTIATE_TEST_SUITE_P(Settings, SafeCheckTest,
             },
             {{Setting::MailVariables,
                 "Select variables to email: no field is ticked: tick the fields the mail must carry."}}},
+        CheckCase{"MailServerAtItsEdges",
+            [](ScriptSettings& s) {
+                s.mailFrom = "website@shop.test";
+                s.smtp = scriptgen::SmtpServer{"smtp.shop.test", 1, scriptgen::SmtpServer::Security::Tls, "ada", "pw"};
+            },
+            {}},
+        CheckCase{"MailServerOnTheSameMachineNeedsNoEncryption",
+            [](ScriptSettings& s) {
+                s.mailFrom = "website@shop.test";
+                s.smtp = scriptgen::SmtpServer{"LocalHost", 25, scriptgen::SmtpServer::Security::None, "ada", "pw"};
+            },
+            {}},
+        CheckCase{"MailServerWithoutAnAccount",
+            [](ScriptSettings& s) {
+                s.mailFrom = "website@shop.test";
+                s.smtp = scriptgen::SmtpServer{"::1", 65535, scriptgen::SmtpServer::Security::None, "", ""};
+            },
+            {}},
+        CheckCase{"MailServerThatCannotWork",
+            [](ScriptSettings& s) {
+                s.smtp =
+                    scriptgen::SmtpServer{"smtp://mail.shop.test", 0, scriptgen::SmtpServer::Security::None, "ada", ""};
+            },
+            {{Setting::MailServer,
+                 "Mail Server: \"smtp://mail.shop.test\" is not the name of a server: type only its name, such as "
+                 "smtp.example.com, without smtp:// or a port."},
+                {Setting::MailServer,
+                    "Mail Server: the port 0 does not exist: type one from 1 to 65535, usually 587 (STARTTLS) or 465 "
+                    "(TLS)."},
+                {Setting::MailServer,
+                    "Mail Server: mail through an SMTP server needs the site's own From address: type the address "
+                    "your mail account may send as, such as webmaster@example.org."},
+                {Setting::MailServer,
+                    "Mail Server: without encryption the password would cross the network to "
+                    "\"smtp://mail.shop.test\" as plain text: choose STARTTLS or TLS, or clear the user name if the "
+                    "server needs none."},
+                {Setting::MailServer,
+                    "Mail Server: the password of the mail account is empty (settings files never keep it): type it "
+                    "again."}}},
+        CheckCase{"MailServerWithoutItsName",
+            [](ScriptSettings& s) {
+                s.mailFrom = "Website <website@shop.test>";
+                s.smtp = scriptgen::SmtpServer{"", 65536, scriptgen::SmtpServer::Security::StartTls, "", ""};
+            },
+            {{Setting::MailServer,
+                 "Mail Server: the From address \"Website <website@shop.test>\" is not one e-mail address: type the "
+                 "address the site sends as, such as webmaster@example.org, or leave it empty."},
+                {Setting::MailServer,
+                    "Mail Server: the SMTP server has no name: type it, such as smtp.example.com, or choose PHP's "
+                    "mail()."},
+                {Setting::MailServer,
+                    "Mail Server: the port 65536 does not exist: type one from 1 to 65535, usually 587 (STARTTLS) or "
+                    "465 (TLS)."}}},
+        CheckCase{"FromAddressOfPhpMailIsChecked", [](ScriptSettings& s) { s.mailFrom = "website@"; },
+            {{Setting::MailServer,
+                "Mail Server: the From address \"website@\" is not one e-mail address: type the address the site "
+                "sends as, such as webmaster@example.org, or leave it empty."}}},
+        CheckCase{"MailServerHostsAsTyped",
+            [](ScriptSettings& s) {
+                s.mailFrom = "website@shop.test";
+                s.smtp =
+                    scriptgen::SmtpServer{"mail .shop.test", 587, scriptgen::SmtpServer::Security::StartTls, "", ""};
+                s.sendMail = true;
+            },
+            {{Setting::MailServer,
+                "Mail Server: \"mail .shop.test\" is not the name of a server: type only its name, such as "
+                "smtp.example.com, without smtp:// or a port."}}},
         CheckCase{"FieldRulesNoBrowserOrPhpCouldFollow",
             [](ScriptSettings& s) {
                 const auto rule = [](const std::string& field, const std::function<void(scriptgen::FieldRule&)>& set) {
@@ -497,6 +564,43 @@ INSTANTIATE_TEST_SUITE_P(Settings, SafeCheckTest,
             },
             {}}),
     [](const testing::TestParamInfo<CheckCase>& info) { return info.param.name; });
+
+// What the mail server's Host box takes: a machine's name or its address,
+// nothing that would make a wrong address for PHP's socket.
+TEST(SafeMailServerTest, TakesNamesAndAddressesOnly)
+{
+    const std::string label = "a" + std::string(61, 'b') + "c.";
+    const struct {
+        std::string host;
+        bool taken;
+    } cases[] = {
+        {"smtp.gmail.com", true},
+        {"SMTP-1.Shop.Test", true},
+        {"localhost", true},
+        {"127.0.0.1", true},
+        {"::1", true},
+        {"2001:db8::25", true},
+        {label + label + label + label.substr(0, 60) + "z", true}, // 253 characters
+        {label + label + label + label.substr(0, 61) + "z", false},
+        {"smtp.shop.test.", false},
+        {".shop.test", false},
+        {"smtp..shop.test", false},
+        {"[::1]", false},
+        {"smtp.shop.test:587", false},
+        {"mail server", false},
+        {"smtp://shop.test", false},
+        {"mail_host", false},
+        {"m\xc3\xa4il.shop.test", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.host);
+        ScriptSettings s = Sound();
+        s.mailFrom = "website@shop.test";
+        s.smtp = scriptgen::SmtpServer{c.host, 587, scriptgen::SmtpServer::Security::StartTls, "", ""};
+        const std::vector<scriptgen::Problem> problems = scriptgen::CheckSafeScript(s);
+        EXPECT_EQ(problems.empty(), c.taken) << (problems.empty() ? "" : zestrel::Describe(problems[0]).toStdString());
+    }
+}
 
 // The forms people type into the Host box for MySQL, what mysqli gets, and
 // what the user is told when the text names no server.

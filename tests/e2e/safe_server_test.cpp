@@ -589,6 +589,51 @@ TEST_F(SafeScripts, RulesGuardTheRecordAndTheMail)
         "Your name: Ada\r\nE-mail: ada@example.org\r\ncity: London\r\nfirst name: Ada\r\nInterests: cakes, bread\r\n");
 }
 
+// With the site's own From address, mail() sends as the site: From and the
+// envelope sender (sendmail's -f) are that address, and the visitor's, or a
+// typed sender's, goes to Reply-To.
+TEST_F(SafeScripts, TheSiteSendsAsItsOwnAddress)
+{
+    const auto sendmail = File("sendmail.sh");
+    e2e::WriteFile(sendmail, "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.args\"\ncat > \"$0.eml\"\n");
+    std::filesystem::permissions(sendmail, std::filesystem::perms::owner_all);
+    struct FromCase {
+        const char* name;
+        std::string sender;
+        std::string replyTo;
+    };
+    const FromCase cases[] = {
+        {"the visitor's address", "$email", "ada@example.org"},
+        {"a typed sender", "sales@shop.test", "sales@shop.test"},
+        {"the site's own address typed twice", "website@shop.test", ""},
+        {"no sender", "", ""},
+    };
+    for (const FromCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(File("sendmail.sh.eml"));
+        ScriptSettings s;
+        s.target = scriptgen::Target::Safe;
+        s.fieldList = {"name", "email"};
+        s.sendMail = true;
+        s.recipient = "owner@shop.test";
+        s.subject = "Hello";
+        s.sender = c.sender;
+        s.mailVariables = {{"$name", true}};
+        s.successPage = "thanks.html";
+        s.failurePage = "sorry.html";
+        s.mailFrom = "website@shop.test";
+        ASSERT_EQ(scriptgen::CheckSafeScript(s).size(), 0u);
+        const Response r = Send(s, "POST", {{"name", "Ada"}, {"email", "ada@example.org"}}, kSameSite, {},
+            {"sendmail_path=\"" + sendmail.string() + "\""});
+        EXPECT_EQ(r.status, 303) << r.log;
+        EXPECT_EQ(e2e::ReadFile(File("sendmail.sh.args")), "-fwebsite@shop.test\n");
+        const Mail mail = ReadMail(e2e::ReadFile(File("sendmail.sh.eml")));
+        EXPECT_EQ(mail.headers.at("From"), "website@shop.test");
+        EXPECT_EQ(mail.headers.count("Reply-To") ? mail.headers.at("Reply-To") : "", c.replyTo);
+        EXPECT_EQ(mail.body, "name: Ada\r\n");
+    }
+}
+
 ScriptSettings Guestbook(ScriptSettings s, const std::string& table)
 {
     s.fieldList = {"name", "city"};

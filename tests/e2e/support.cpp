@@ -287,15 +287,23 @@ CgiResponse RunCgi(const std::string& phpCgi, const std::filesystem::path& scrip
     return response;
 }
 
-bool ReadServer(const std::string& stateFile, Server& server)
+std::map<std::string, std::string> ReadState(const std::string& stateFile)
 {
     std::map<std::string, std::string> values;
+    if (!std::filesystem::exists(stateFile))
+        return values;
     std::istringstream lines(ReadFile(stateFile));
     for (std::string line; std::getline(lines, line);) {
         const std::size_t eq = line.find('=');
         if (eq != std::string::npos)
             values[line.substr(0, eq)] = line.substr(eq + 1);
     }
+    return values;
+}
+
+bool ReadServer(const std::string& stateFile, Server& server)
+{
+    std::map<std::string, std::string> values = ReadState(stateFile);
     server = {values["SOCKET"], values["PORT"], values["USER"], values["PASSWORD"], values["DATABASE"]};
     return !server.socket.empty() && !server.port.empty() && !server.database.empty();
 }

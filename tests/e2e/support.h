@@ -6,6 +6,7 @@
 #include "scriptgen/settings.h"
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -94,6 +95,10 @@ CgiResponse RunCgi(const std::string& phpCgi, const std::filesystem::path& scrip
 struct Server {
     std::string socket, port, user, password, database;
 };
+
+// The KEY=VALUE lines of a state file that a start-up script wrote; empty
+// when there is none.
+std::map<std::string, std::string> ReadState(const std::string& stateFile);
 
 // Reads how to reach the server from the state file; false when none runs.
 bool ReadServer(const std::string& stateFile, Server& server);

@@ -163,11 +163,11 @@ const Case kCases[] = {
     {"settings of a newer version",
         [](const QString& dir) {
             QByteArray bytes = zestrel::SettingsFileBytes(Settings(false));
-            bytes.replace("\"format\"", "\"smtp\": {}, \"format\"");
+            bytes.replace("\"format\"", "\"webhook\": {}, \"format\"");
             WriteFile(dir + "/newer.zestrel", bytes);
         },
         {"--compile", "%1/newer.zestrel", "-o", "%1/out.php"}, 0, "",
-        "zestrel: %1/newer.zestrel: left out settings this version does not know: smtp.\n" + kNote, true},
+        "zestrel: %1/newer.zestrel: left out settings this version does not know: webhook.\n" + kNote, true},
     {"help", {}, {"--help"}, 0, "Usage: zestrel [FILE.zestrel]\n       zestrel --compile FILE.zestrel -o SCRIPT.php\n",
         "", false},
     {"help before anything wrong", {}, {"--fast", "-h"}, 64, "", "zestrel: unknown option --fast.\n" + kTry, false},

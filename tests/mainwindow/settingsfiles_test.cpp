@@ -10,6 +10,7 @@
 #include "windowfixture.h"
 
 #include <QAction>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,6 +18,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QStandardPaths>
 
 #include <cerrno>
@@ -45,6 +48,19 @@ QString RulesShown(TForm1* form)
     return cells.join('|');
 }
 
+// The mail server as the dialog Mail Server... keeps it, its password last.
+QString MailServerShown(TForm1* form)
+{
+    const scriptgen::ScriptSettings s = form->CurrentSettings();
+    const QString from = QString::fromStdString(s.mailFrom);
+    if (!s.smtp)
+        return "mail()|" + from;
+    return QStringList{QString::fromStdString(s.smtp->host), QString::number(s.smtp->port),
+        QString::number(static_cast<int>(s.smtp->security)), QString::fromStdString(s.smtp->userName), from,
+        QString::fromStdString(s.smtp->password)}
+        .join('|');
+}
+
 QStringList Snapshot(TForm1* form)
 {
     QStringList shown;
@@ -52,6 +68,8 @@ QStringList Snapshot(TForm1* form)
         for (const zestrel::PageControl& control : page->controls())
             if (control.setting == scriptgen::Setting::FieldRules)
                 shown.append("FieldRules=" + RulesShown(form));
+            else if (control.setting == scriptgen::Setting::MailServer)
+                shown.append("MailServer=" + MailServerShown(form));
             else if (control.setting)
                 shown.append(control.widget->objectName() + "=" +
                     Contents(form, control.widget->objectName().toLatin1().constData()));
@@ -94,6 +112,19 @@ void FillFromTheTables(TForm1* form, const QString& round)
                                     (column == zestrel::FieldRulesModel::Choices ? "\nsecond choice" : ""),
                                 Qt::EditRole);
                     }
+            } else if (control.setting == scriptgen::Setting::MailServer) {
+                // The boxes of the dialog Mail Server..., typed into and confirmed.
+                OnNextModal([&](QWidget* dialog) {
+                    Child<QRadioButton>(dialog, "MailBySmtp")->click();
+                    Child<QLineEdit>(dialog, "SmtpHost")->setText(value);
+                    Child<QLineEdit>(dialog, "SmtpPort")->setText(round == "first" ? "465" : "2525");
+                    Child<QComboBox>(dialog, "SmtpSecurity")->setCurrentIndex(round == "first" ? 1 : 2);
+                    Child<QLineEdit>(dialog, "SmtpUser")->setText(value + "user");
+                    Child<QLineEdit>(dialog, "SmtpPassword")->setText(kPassword + round);
+                    Child<QLineEdit>(dialog, "MailFrom")->setText(value + "from");
+                    dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+                });
+                QTest::mouseClick(qobject_cast<QPushButton*>(control.widget), Qt::LeftButton);
             } else if (auto* edit = qobject_cast<QLineEdit*>(control.widget)) {
                 edit->selectAll();
                 edit->insert(value);
@@ -295,9 +326,12 @@ void SettingsFilesTest::everyControlComesBackFromTheFile()
     const QStringList opened = Snapshot(form.get());
     QCOMPARE(opened.size(), typed.size());
     for (qsizetype i = 0; i + 2 < typed.size(); ++i) {
-        // The passwords, MySQL's and the owner's, are never in the file.
+        // The passwords, MySQL's, the owner's and the mail account's, are
+        // never in the file.
         if (typed[i].startsWith("Edit3=") || typed[i].startsWith("Edit15="))
             QCOMPARE(opened[i], typed[i].section('=', 0, 0) + "=");
+        else if (typed[i].startsWith("MailServer="))
+            QCOMPARE(opened[i], typed[i].section('|', 0, -2) + "|");
         else
             QVERIFY2(opened[i] == typed[i], qPrintable(typed[i].left(60) + " came back as " + opened[i].left(60)));
     }
@@ -352,7 +386,7 @@ void SettingsFilesTest::unknownAndMissingKeys()
 {
     QTemporaryDir dir;
     QJsonObject file = GoodFile();
-    file.insert("smtp", QJsonObject{{"host", "mail.shop.test"}});
+    file.insert("webhook", QJsonObject{{"address", "https://hooks.shop.test/"}});
     file.insert("fieldFormats", QJsonArray{});
     file.remove("recipient");
     const QString path = dir.filePath("newer.zestrel");
@@ -364,9 +398,8 @@ void SettingsFilesTest::unknownAndMissingKeys()
     QCOMPARE(shown.size(), 1);
     QCOMPARE(shown[0].kind, zestrel::MessageBoxes::Kind::Information);
     QCOMPARE(shown[0].text,
-        QString("Opened newer.zestrel.\n\nSettings files never keep passwords: type them again before you compile "
-                "(Password, on the page Script Setup).\n\nLeft out, as this version of the program does not know "
-                "them: fieldFormats, smtp."));
+        QString("Opened newer.zestrel.\n\nLeft out, as this version of the program does not know them: "
+                "fieldFormats, webhook."));
     // What the file holds is shown; a setting it lacks is empty.
     QCOMPARE(Text(form.get(), "Memo1"), QString("name\nemail"));
     QCOMPARE(Contents(form.get(), "CheckListBox1"), QString("[+$name,$email]"));
@@ -375,6 +408,67 @@ void SettingsFilesTest::unknownAndMissingKeys()
     QVERIFY(Enabled(form.get(), "Edit6"));
     QVERIFY(!Enabled(form.get(), "Edit1"));
     QCOMPARE(Cell(form.get(), 1, 1), QString("$name"));
+}
+
+void SettingsFilesTest::openingNamesThePasswordsToType_data()
+{
+    QTest::addColumn<std::function<void(scriptgen::ScriptSettings&)>>("change");
+    QTest::addColumn<QString>("boxes");
+    const QString database = "Password, on the page Script Setup";
+    const QString owner = "Owner password, on the page Script Setup";
+    const QString account = "the mail account's Password, under Mail Server... on the page Email Variables";
+    using S = scriptgen::ScriptSettings;
+    QTest::newRow("mail only") << std::function([](S&) {}) << QString();
+    QTest::newRow("a database") << std::function([](S& s) { s.useDatabase = true; }) << database;
+    QTest::newRow("safe table tasks") << std::function([](S& s) {
+        s.target = scriptgen::Target::Safe;
+        s.dropTable = true;
+    }) << owner;
+    QTest::newRow("safe records for the owner") << std::function([](S& s) {
+        s.target = scriptgen::Target::Safe;
+        s.displaySpecific = true;
+    }) << owner;
+    QTest::newRow("safe public records") << std::function([](S& s) {
+        s.target = scriptgen::Target::Safe;
+        s.displayAll = s.recordsPublic = true;
+    }) << QString();
+    QTest::newRow("classic records") << std::function([](S& s) { s.createTable = true; }) << QString();
+    QTest::newRow("a mail account") << std::function([](S& s) {
+        s.smtp = scriptgen::SmtpServer{"smtp.shop.test", 587, scriptgen::SmtpServer::Security::StartTls, "ada", ""};
+    }) << account;
+    QTest::newRow("a mail server without an account") << std::function([](S& s) {
+        s.smtp = scriptgen::SmtpServer{"localhost", 25, scriptgen::SmtpServer::Security::None, "", ""};
+    }) << QString();
+    QTest::newRow("a mail account, mail off") << std::function([](S& s) {
+        s.sendMail = false;
+        s.smtp = scriptgen::SmtpServer{"smtp.shop.test", 587, scriptgen::SmtpServer::Security::StartTls, "ada", ""};
+    }) << QString();
+    QTest::newRow("all three") << std::function([](S& s) {
+        s.target = scriptgen::Target::Safe;
+        s.useDatabase = s.createTable = true;
+        s.smtp = scriptgen::SmtpServer{"smtp.shop.test", 587, scriptgen::SmtpServer::Security::StartTls, "ada", ""};
+    }) << database + "; " + owner + "; " + account;
+}
+
+void SettingsFilesTest::openingNamesThePasswordsToType()
+{
+    QFETCH(std::function<void(scriptgen::ScriptSettings&)>, change);
+    QFETCH(QString, boxes);
+    scriptgen::ScriptSettings settings;
+    settings.fieldList = {"name"};
+    settings.mailVariables = {{"$name", true}};
+    settings.sendMail = true;
+    change(settings);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("shop.zestrel");
+    WriteFile(path, zestrel::SettingsFileBytes(settings));
+    const auto form = StartForm();
+    Open(form.get(), path);
+    const QString expected = "Opened shop.zestrel." +
+        (boxes.isEmpty()
+                ? QString()
+                : "\n\nSettings files never keep passwords: type them again before you compile (" + boxes + ").");
+    QCOMPARE(zestrel::MessageBoxes::takeShown().value(0).text, expected);
 }
 
 void SettingsFilesTest::openingClearsTheCompiledScript()

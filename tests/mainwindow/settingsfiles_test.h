@@ -10,6 +10,8 @@ private slots:
     void damagedFilesLeaveTheWindowAsItWas_data();
     void damagedFilesLeaveTheWindowAsItWas();
     void unknownAndMissingKeys();
+    void openingNamesThePasswordsToType_data();
+    void openingNamesThePasswordsToType();
     void openingClearsTheCompiledScript();
     void saveAndSaveAs();
     void failedSaveKeepsTheOldFile();

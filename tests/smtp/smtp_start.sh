@@ -93,9 +93,9 @@ STATE
 if ! "$python" - "$state_file" <<'PY'; then
 import glob, os, socket, ssl, sys, time
 state = dict(l.rstrip("\n").split("=", 1) for l in open(sys.argv[1]))
-for key in ("STARTTLS_PORT", "TLS_PORT", "NOTLS_PORT", "UNTRUSTED_PORT"):
+for key in ("STARTTLS_PORT", "TLS_PORT", "NOTLS_PORT", "UNTRUSTED_PORT", "LOGIN_PORT"):
     sock = socket.create_connection((state["HOST"], int(state[key])), timeout=10)
-    if key == "TLS_PORT":
+    if key in ("TLS_PORT", "LOGIN_PORT"):
         sock = ssl.create_default_context(cafile=state["CA"]).wrap_socket(
             sock, server_hostname="localhost")
     with sock, sock.makefile("rwb") as f:
@@ -113,8 +113,8 @@ for path in probes:
             sys.exit(path + " was not closed")
         time.sleep(0.01)
     os.unlink(path)
-if len(probes) != 4:
-    sys.exit("expected 4 probe transcripts, found %d" % len(probes))
+if len(probes) != 5:
+    sys.exit("expected 5 probe transcripts, found %d" % len(probes))
 PY
     cat "$dir/server.log" >&2
     exit 1

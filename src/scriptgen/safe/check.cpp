@@ -305,8 +305,49 @@ private:
         if (!anyTicked)
             Add(Setting::MailVariables, Issue::NothingTicked);
 
+        CheckMailServer();
         CheckPage(Setting::SuccessPage, s_.successPage);
         CheckPage(Setting::FailurePage, s_.failurePage);
+    }
+
+    // The site's own From address, and the SMTP server that delivers.
+    void CheckMailServer()
+    {
+        if (!s_.mailFrom.empty() && !IsAddress(s_.mailFrom))
+            Add(Setting::MailServer, Issue::MailFromNotAnAddress, 0, s_.mailFrom);
+        if (!s_.smtp)
+            return;
+        const SmtpServer& smtp = *s_.smtp;
+        if (smtp.host.empty())
+            Add(Setting::MailServer, Issue::SmtpHostEmpty);
+        else if (!IsHostName(smtp.host))
+            Add(Setting::MailServer, Issue::SmtpHostNotAName, 0, smtp.host);
+        if (smtp.port < 1 || smtp.port > 65535)
+            Add(Setting::MailServer, Issue::SmtpPortOutOfRange, 0, {}, {}, static_cast<std::size_t>(smtp.port));
+        if (s_.mailFrom.empty())
+            Add(Setting::MailServer, Issue::SmtpWithoutFrom);
+        if (!smtp.userName.empty() && smtp.security == SmtpServer::Security::None && !IsLocalHost(smtp.host))
+            Add(Setting::MailServer, Issue::SmtpPasswordInClear, 0, smtp.host);
+        if (!smtp.userName.empty() && smtp.password.empty())
+            Add(Setting::MailServer, Issue::SmtpPasswordMissing);
+    }
+
+    // A machine's name (letters, digits, hyphens and dots) or its IPv4 or
+    // IPv6 address, as a mail server's name is written.
+    static bool IsHostName(std::string_view host)
+    {
+        if (host.find(':') != std::string_view::npos)
+            return host.find_first_not_of("0123456789abcdefABCDEF:.") == std::string_view::npos;
+        if (host.size() > 253 || host.front() == '.' || host.back() == '.' || host.find("..") != std::string_view::npos)
+            return false;
+        return std::all_of(host.begin(), host.end(), [](char c) {
+            return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.';
+        });
+    }
+
+    static bool IsLocalHost(std::string_view host)
+    {
+        return FoldCase(host) == "localhost" || host == "127.0.0.1" || host == "::1";
     }
 
     void CheckPage(Setting setting, const std::string& page)

@@ -47,6 +47,14 @@ enum class Issue {
     PatternUnreadable, // detail: PCRE's message
     LengthNotWhole, // detail: the length as written
     MinAboveMax, // detail: "min,max" as written
+    // The faults of the mail server's settings.
+    SmtpHostEmpty, // an SMTP server is chosen without its name
+    SmtpHostNotAName, // text: the host as typed
+    SmtpPortOutOfRange, // count: the port
+    SmtpWithoutFrom, // no From address to send as
+    SmtpPasswordInClear, // text: the host; a user name without encryption to another machine
+    SmtpPasswordMissing, // a user name without its password
+    MailFromNotAnAddress, // text: the From address as typed
     // The faults of the Host box; text is the whole box.
     HostBlank,
     HostUnclosedBracket,

@@ -2,6 +2,7 @@
 #include "scriptgen/safe/php.h"
 #include "scriptgen/safe/rules.h"
 #include "scriptgen/safe/sections.h"
+#include "scriptgen/safe/smtp.h"
 
 namespace scriptgen::safe {
 
@@ -381,8 +382,8 @@ function zestrel_header_text(string $text): string
 }
 
 // The mail's text, one "name: value" line per field, quoted-printable. A line
-// of a lone "." would end the message for some mail transports: it travels
-// encoded.
+// of a lone "." would end the message for some mail transports, and one that
+// begins with "From " gets a ">" from others: both travel encoded.
 function zestrel_mail_body(array $lines): string
 {
     $text = '';
@@ -390,7 +391,8 @@ function zestrel_mail_body(array $lines): string
         $text .= $name . ': ' . $value . "\r\n";
     }
     $encoded = quoted_printable_encode(preg_replace('/\r\n|\r|\n/', "\r\n", $text));
-    return preg_replace('/^\.(?=\r\n|$)/m', '=2E', $encoded);
+    // "=46rom" and a soft line break keep the line within 76 characters.
+    return preg_replace(['/^\.(?=\r\n|$)/m', '/^From /m'], ['=2E', "=46rom=\r\n "], $encoded);
 }
 )php";
 
@@ -493,6 +495,8 @@ void AddHelperFunctions(const Context& context, Lines& out)
     }
     if (s.sendMail)
         AppendBlock(out, kMail);
+    if (s.sendMail && s.smtp)
+        AddSmtpFunctions(out);
     if (s.insertRecord)
         AppendBlock(out, kLengths);
     if (context.FormTasks() && !CheckedRules(context).empty())

@@ -1,4 +1,5 @@
 #include "scriptgen/safe/sections.h"
+#include "scriptgen/safe/smtp.h"
 
 #include <unordered_map>
 
@@ -45,9 +46,15 @@ void AddSafeMail(const Context& context, std::string_view indent, Lines& out)
         out.push_back(line().Code("if ($replyTo !== '') {").Take());
         out.push_back(line().Code("    $headers['Reply-To'] = $replyTo;").Take());
         out.push_back(line().Code("}").Take());
-    } else if (!s.sender.empty()) {
+    } else if (!s.sender.empty() && s.mailFrom.empty()) {
         out.push_back(line().Code("$headers['From'] = ").String(s.sender).Code(";").Take());
+    } else if (!s.sender.empty() && s.sender != s.mailFrom) {
+        out.push_back(line().Code("$headers['Reply-To'] = ").String(s.sender).Code(";").Take());
     }
+    // The site's own address: mail from it is what SPF, DKIM and DMARC let
+    // through.
+    if (!s.mailFrom.empty())
+        out.push_back(line().Code("$headers['From'] = ").String(s.mailFrom).Code(";").Take());
 
     // One line per ticked field, named as the form names it to people.
     std::unordered_map<std::string_view, std::string_view> labels;
@@ -70,14 +77,34 @@ void AddSafeMail(const Context& context, std::string_view indent, Lines& out)
         ");");
     // A posted subject is cut to 200 characters: a long one would only fill
     // PHP's memory.
-    PhpLine send = line();
-    send.Code("if (!mail($to, zestrel_header_text(");
+    PhpLine subject = line();
+    subject.Code("$subject = zestrel_header_text(");
     if (ResolveValue(s.subject, context.fields).posted)
-        PutValue(send.Code("zestrel_cut("), context, s.subject).Code(", 200)");
+        PutValue(subject.Code("zestrel_cut("), context, s.subject).Code(", 200)");
     else
-        PutValue(send, context, s.subject);
-    send.Code("), $body, $headers)) {");
-    out.push_back(send.Take());
+        PutValue(subject, context, s.subject);
+    out.push_back(subject.Code(");").Take());
+
+    if (s.smtp) {
+        out.push_back(line()
+                          .Code("zestrel_smtp_send(")
+                          .Code(SmtpServerLiteral(*s.smtp))
+                          .Code(", ")
+                          .String(s.mailFrom)
+                          .Code(",")
+                          .Take());
+        out.push_back(line()
+                          .Code("    array_map('trim', explode(',', $to)), zestrel_smtp_message($to, $subject, $body, "
+                                "$headers));")
+                          .Take());
+        return;
+    }
+    PhpLine send = line();
+    send.Code("if (!mail($to, $subject, $body, $headers");
+    // The envelope sender, for the bounces and for SPF.
+    if (!s.mailFrom.empty())
+        send.Code(", ").String("-f" + s.mailFrom);
+    out.push_back(send.Code(")) {").Take());
     out.push_back(
         line()
             .Code("    throw new RuntimeException('mail() could not hand the message to the mail transport');")

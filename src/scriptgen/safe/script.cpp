@@ -146,9 +146,17 @@ void AddRequirements(const Context& context, Lines& out)
         missing("!class_exists('mysqli')",
             "this PHP lacks the mysqli extension, which the database needs: ask the host to enable it "
             "(on Debian and Ubuntu: apt install php-mysql)");
-    if (context.settings.sendMail)
+    const ScriptSettings& s = context.settings;
+    if (s.sendMail && !s.smtp)
         missing("!function_exists('mail')",
             "this PHP has no mail() function (disable_functions in php.ini): ask the host to allow it");
+    if (s.sendMail && s.smtp)
+        missing("!function_exists('stream_socket_client')",
+            "this PHP may not open network connections (stream_socket_client is in disable_functions), which the "
+            "mail server needs: ask the host to allow it");
+    if (s.sendMail && s.smtp && s.smtp->security != SmtpServer::Security::None)
+        missing("!extension_loaded('openssl')",
+            "this PHP lacks the openssl extension, which TLS to the mail server needs: ask the host to enable it");
 }
 
 // The owner's post: the table tasks, for the owner only. With records, the
