@@ -5,10 +5,10 @@
 // median time PHP spends running each script per post (from PHP's first line
 // to its shutdown, so without starting the process), and the difference.
 //   safe_rules_bench [posts]
+#include "phptimer.h"
 #include "scriptgen/compiler.h"
 #include "support.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -78,24 +78,13 @@ e2e::Form ValidPost()
     return form;
 }
 
-double Median(std::vector<double> times)
-{
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     const int posts = argc > 1 ? std::atoi(argv[1]) : 200;
     const e2e::TempDir dir;
-    const auto timing = dir.path() / "timing.php";
-    const auto times = dir.path() / "times.txt";
-    e2e::WriteFile(timing,
-        "<?php $zestrel_bench_start = hrtime(true); register_shutdown_function(function () use "
-        "($zestrel_bench_start) { file_put_contents('" +
-            times.string() + "', (hrtime(true) - $zestrel_bench_start) / 1e6 . \"\\n\"); });\n");
+    const bench::PhpTimer timer(dir.path());
     const std::string body = e2e::EncodeForm(ValidPost());
     std::vector<double> medians;
     for (const bool withRules : {false, true}) {
@@ -107,16 +96,15 @@ int main(int argc, char** argv)
             request.body = body;
             request.env = {"HTTP_HOST=shop.test", "HTTP_SEC_FETCH_SITE=same-origin",
                 "REMOTE_ADDR=10.7." + std::to_string(i / 250) + "." + std::to_string(i % 250 + 1)};
-            request.ini = {"sendmail_path=\"cat > /dev/null\"", "sys_temp_dir=" + dir.path().string(),
-                "auto_prepend_file=" + timing.string()};
+            request.ini = {"sendmail_path=\"cat > /dev/null\"", "sys_temp_dir=" + dir.path().string(), timer.IniLine()};
             const e2e::CgiResponse run = e2e::RunCgi(ZESTREL_PHP_CGI, script, request);
             if (run.headers.find("Location: thanks.html") == std::string::npos) {
                 std::fprintf(stderr, "post %d was not taken:\n%s\n%s\n", i, run.headers.c_str(), run.body.c_str());
                 return 1;
             }
-            ms.push_back(std::stod(e2e::ReadFile(times)));
+            ms.push_back(timer.LastMilliseconds());
         }
-        medians.push_back(Median(ms));
+        medians.push_back(bench::Median(ms));
         std::printf("%-26s %4d posts, median %.3f ms per post in PHP\n",
             withRules ? "100 fields with rules:" : "100 fields without rules:", posts, medians.back());
     }

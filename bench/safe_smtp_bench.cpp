@@ -7,26 +7,16 @@
 //
 // Needs a running test SMTP server: bench/safe_smtp_bench.sh starts one.
 //   safe_smtp_bench <server state file> [posts]
+#include "phptimer.h"
 #include "scriptgen/compiler.h"
 #include "support.h"
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
-
-namespace {
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -41,12 +31,7 @@ int main(int argc, char** argv)
         return 2;
     }
     const e2e::TempDir dir;
-    const auto timing = dir.path() / "timing.php";
-    const auto times = dir.path() / "times.txt";
-    e2e::WriteFile(timing,
-        "<?php $zestrel_bench_start = hrtime(true); register_shutdown_function(function () use "
-        "($zestrel_bench_start) { file_put_contents('" +
-            times.string() + "', (hrtime(true) - $zestrel_bench_start) / 1e6 . \"\\n\"); });\n");
+    const bench::PhpTimer timer(dir.path());
 
     scriptgen::ScriptSettings base;
     base.target = scriptgen::Target::Safe;
@@ -87,7 +72,7 @@ int main(int argc, char** argv)
             request.env = {"HTTP_HOST=shop.test", "HTTP_SEC_FETCH_SITE=same-origin",
                 "REMOTE_ADDR=10.6." + std::to_string(post / 250) + "." + std::to_string(post % 250 + 1)};
             request.ini = {"sendmail_path=\"sh -c 'cat > /dev/null' sendmail\"", "sys_temp_dir=" + dir.path().string(),
-                "openssl.cafile=" + state["CA"], "auto_prepend_file=" + timing.string()};
+                "openssl.cafile=" + state["CA"], timer.IniLine()};
             const auto start = std::chrono::steady_clock::now();
             const e2e::CgiResponse run = e2e::RunCgi(ZESTREL_PHP_CGI, script, request);
             whole.push_back(
@@ -97,10 +82,10 @@ int main(int argc, char** argv)
                     stderr, "%s: post %d failed:\n%s\n%s\n", way.name, i, run.headers.c_str(), run.errors.c_str());
                 return 1;
             }
-            inPhp.push_back(std::stod(e2e::ReadFile(times)));
+            inPhp.push_back(timer.LastMilliseconds());
         }
-        std::printf("%-26s %4d posts: median %6.2f ms in PHP, %6.2f ms per request\n", way.name, posts, Median(inPhp),
-            Median(whole));
+        std::printf("%-26s %4d posts: median %6.2f ms in PHP, %6.2f ms per request\n", way.name, posts,
+            bench::Median(inPhp), bench::Median(whole));
     }
     return 0;
 }
