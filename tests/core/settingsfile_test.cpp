@@ -1,6 +1,10 @@
-// The rules a settings file gives back follow its field list: one rule per
-// listed name, in the list's order, however the list repeats names.
+// What a settings file gives back: the rules follow its field list, one rule
+// per listed name, however the list repeats names; the mail server opens as
+// its dialog can show it, or the file is refused and says why.
 #include "core/settingsfile.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <gtest/gtest.h>
 
@@ -38,6 +42,49 @@ TEST(SettingsFileRules, OneRulePerListedName)
             zestrel::ParseSettings(zestrel::SettingsFileBytes(s)).settings.fieldRules)
             opened.push_back(rule.field + ":" + rule.label);
         EXPECT_EQ(opened, c.rules);
+    }
+}
+
+// The port box takes 0 to 99999, so a file may hold any of those: the check
+// refuses what no server listens on. Anything else is no port of that box.
+TEST(SettingsFileMailServer, OpensWhatTheDialogCanShow)
+{
+    struct Case {
+        const char* name;
+        QJsonValue smtp;
+        std::string opened; // host:port:security, "-" for none, or a part of the refusal
+    };
+    const Case kCases[] = {
+        {"a server", QJsonObject{{"host", "smtp.shop.test"}, {"port", 465}, {"security", "tls"}},
+            "smtp.shop.test:465:1"},
+        {"the usual port when none is given", QJsonObject{{"host", "h"}}, "h:587:0"},
+        {"port 0, shown for the check to refuse", QJsonObject{{"port", 0}, {"security", "none"}}, ":0:2"},
+        {"port 99999, the most the box takes", QJsonObject{{"port", 99999}}, ":99999:0"},
+        {"port 100000", QJsonObject{{"port", 100000}}, "should be a port number"},
+        {"a port below zero", QJsonObject{{"port", -1}}, "should be a port number"},
+        {"a port with a fraction", QJsonObject{{"port", 25.5}}, "should be a port number"},
+        {"a port as text", QJsonObject{{"port", "587"}}, "should be a port number"},
+        {"a security of no name", QJsonObject{{"security", "ssl"}}, "\"starttls\", \"tls\" or \"none\""},
+        {"no server", QJsonValue(QJsonValue::Null), "-"},
+        {"a server as text", QJsonValue("smtp.shop.test"), "should be a group of settings or null"},
+    };
+    scriptgen::ScriptSettings base;
+    base.fieldList = {"name"};
+    const QJsonObject good = QJsonDocument::fromJson(zestrel::SettingsFileBytes(base)).object();
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        QJsonObject file = good;
+        file.insert(QStringLiteral("smtp"), c.smtp);
+        std::string opened;
+        try {
+            const scriptgen::ScriptSettings s = zestrel::ParseSettings(QJsonDocument(file).toJson()).settings;
+            opened = s.smtp ? s.smtp->host + ":" + std::to_string(s.smtp->port) + ":" +
+                    std::to_string(static_cast<int>(s.smtp->security))
+                            : "-";
+            EXPECT_EQ(opened, c.opened);
+        } catch (const zestrel::SettingsFileError& e) {
+            EXPECT_NE(e.reason().toStdString().find(c.opened), std::string::npos) << e.reason().toStdString();
+        }
     }
 }
 

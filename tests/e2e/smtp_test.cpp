@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
@@ -96,7 +97,9 @@ protected:
 
     const std::string& Password() { return state_["PASSWORD"]; }
 
-    Sent Post(const ScriptSettings& settings, const e2e::Form& form)
+    // Posts the form to the compiled script; `ini` comes after the test's own
+    // PHP settings, and wins over them.
+    Sent Post(const ScriptSettings& settings, const e2e::Form& form, const std::vector<std::string>& ini = {})
     {
         const std::filesystem::path script = dir_.path() / ("mail" + std::to_string(++posts_) + ".php");
         e2e::WriteScript(script, scriptgen::CompileScript(settings));
@@ -109,6 +112,7 @@ protected:
             "REMOTE_ADDR=10.8." + std::to_string(posts_ / 250) + "." + std::to_string(posts_ % 250 + 1)};
         request.ini = {
             "openssl.cafile=" + state_["CA"], "sys_temp_dir=" + dir_.path().string(), "sendmail_path=\"exit 1\""};
+        request.ini.insert(request.ini.end(), ini.begin(), ini.end());
         const auto start = std::chrono::steady_clock::now();
         const e2e::CgiResponse run = e2e::RunCgi(ZESTREL_PHP_CGI, script, request);
         Sent sent;
@@ -286,6 +290,8 @@ TEST_F(Smtp, EveryFailureGivesTheFailurePageAndOneLogLine)
             "offers no STARTTLS, so nothing was sent", false},
         {"an untrusted certificate", [&] { return Settings("UNTRUSTED", Security::StartTls); },
             "TLS with the mail server localhost:", false},
+        {"a trusted certificate for another name", [&] { return Settings("OTHERNAME", Security::StartTls); },
+            "TLS with the mail server localhost:", false},
         {"TLS from the start to a server that starts in plain text",
             [&] { return Settings("STARTTLS", Security::Tls); }, "cannot reach the mail server localhost:", false},
         {"a recipient the server defers",
@@ -311,6 +317,59 @@ TEST_F(Smtp, EveryFailureGivesTheFailurePageAndOneLogLine)
         EXPECT_EQ(sent.transcript.find("C: AUTH") != std::string::npos, c.passwordSent) << sent.transcript;
         // Well within the 10 seconds allowed for connecting.
         EXPECT_LT(sent.seconds, 10.0);
+    }
+}
+
+// A script asks PHP only for what its way of delivery needs, and says in the
+// log what is missing: a PHP without mail() still sends through the server,
+// one that may not open connections still hands mail to mail().
+TEST_F(Smtp, EachScriptAsksOnlyForWhatItsDeliveryNeeds)
+{
+    struct Need {
+        const char* name;
+        std::optional<Security> security; // none: PHP's mail()
+        bool sendMail;
+        std::string disabled; // PHP's disable_functions
+        std::string location; // empty: not posted
+        std::string logged;
+        bool carriesClient;
+        bool asksForConnections;
+        bool asksForOpenssl;
+    };
+    const Need needs[] = {
+        {"mail() where PHP may not open connections", std::nullopt, true, "stream_socket_client", "thanks.html", "",
+            false, false, false},
+        {"STARTTLS where PHP has no mail()", Security::StartTls, true, "mail", "thanks.html", "", true, true, true},
+        {"TLS where PHP may not open connections", Security::Tls, true, "stream_socket_client", "sorry.html",
+            "stream_socket_client is in disable_functions", true, true, true},
+        {"no encryption to this machine", Security::None, true, "mail", "thanks.html", "", true, true, false},
+        {"a server kept for a script that mails nothing", Security::StartTls, false, "", "", "", false, false, false},
+    };
+    for (const Need& n : needs) {
+        SCOPED_TRACE(n.name);
+        ScriptSettings s = Settings(n.security == Security::None ? "NOTLS"
+                : n.security == Security::Tls                    ? "TLS"
+                                                                 : "STARTTLS",
+            n.security.value_or(Security::StartTls));
+        if (!n.security)
+            s.smtp.reset();
+        else
+            s.smtp->security = *n.security;
+        s.sendMail = n.sendMail;
+        std::string text;
+        for (const std::string& line : scriptgen::CompileScript(s))
+            text += line + "\n";
+        EXPECT_EQ(text.find("function zestrel_smtp_send") != std::string::npos, n.carriesClient);
+        EXPECT_EQ(text.find("function_exists('stream_socket_client')") != std::string::npos, n.asksForConnections);
+        EXPECT_EQ(text.find("extension_loaded('openssl')") != std::string::npos, n.asksForOpenssl);
+        if (n.location.empty())
+            continue;
+        const Sent sent = Post(s, {{"name", "Ada"}, {"email", "ada@example.org"}, {"subject", "Hi"}, {"message", "x"}},
+            {"sendmail_path=\"sh -c 'cat > /dev/null' sendmail\"", "disable_functions=" + n.disabled});
+        EXPECT_EQ(sent.location, n.location) << sent.log;
+        EXPECT_EQ(Count(sent.log, "\n"), n.logged.empty() ? 0u : 1u) << sent.log;
+        EXPECT_NE(sent.log.find(n.logged), std::string::npos) << sent.log;
+        EXPECT_EQ(sent.messages.size(), n.security && n.location == "thanks.html" ? 1u : 0u);
     }
 }
 

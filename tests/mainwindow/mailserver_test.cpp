@@ -111,6 +111,16 @@ void MailServerTest::presetsFillTheServersBoxes()
         emit presets->activated(preset);
         QCOMPARE(Boxes(dialog), boxes);
         QVERIFY(Child<QLineEdit>(dialog, "SmtpHost")->isEnabled());
+        // The list reads "Fill in for..." again, so the same preset fills
+        // the boxes again after the user changed them.
+        QCOMPARE(presets->currentIndex(), 0);
+        TypeInto(dialog, "SmtpPort", "2525");
+        presets->setCurrentIndex(preset);
+        emit presets->activated(preset);
+        QCOMPARE(Boxes(dialog), boxes);
+        // The notes wrap, so the dialog fits a small screen.
+        QVERIFY2(dialog->isVisible() && dialog->width() <= 640 && dialog->minimumSizeHint().width() <= 640,
+            qPrintable(QString::number(dialog->minimumSizeHint().width())));
         QVERIFY2(Child<QLabel>(dialog, "SmtpPresetNote")->text().contains(note),
             qPrintable(Child<QLabel>(dialog, "SmtpPresetNote")->text()));
         Press(dialog, QDialogButtonBox::Ok);

@@ -29,7 +29,7 @@ gone() { ! tr '\0' ' ' 2>/dev/null <"/proc/$1/cmdline" | grep -q smtp_server.py;
 t0=$(millis)
 check "smtp_start.sh succeeds" "$here/smtp_start.sh" "$state"
 echo "start took $(($(millis) - t0)) ms"
-for key in DIR PID HOST CA USER PASSWORD MAIL_DIR STARTTLS_PORT TLS_PORT NOTLS_PORT UNTRUSTED_PORT; do
+for key in DIR PID HOST CA USER PASSWORD MAIL_DIR STARTTLS_PORT TLS_PORT NOTLS_PORT UNTRUSTED_PORT OTHERNAME_PORT; do
     check "state file has $key" test -n "$(value $key)"
 done
 check "mail folder starts empty" test -z "$(ls -A "$(value MAIL_DIR)")"
@@ -272,6 +272,7 @@ check "php: tls:// to TLS_PORT with the CA as cafile" php_ok "$(value TLS_PORT)"
 check "php: tls:// to TLS_PORT fails without the CA" php_fails "$(value TLS_PORT)" tls ""
 check "php: STARTTLS on STARTTLS_PORT with the CA" php_ok "$(value STARTTLS_PORT)" starttls "$ca"
 check "php: STARTTLS on UNTRUSTED_PORT fails" php_fails "$(value UNTRUSTED_PORT)" starttls "$ca"
+check "php: STARTTLS on OTHERNAME_PORT fails for the name localhost" php_fails "$(value OTHERNAME_PORT)" starttls "$ca"
 
 # Stopping: process and folder gone, state file removed, stopping twice fine.
 dir="$(value DIR)"

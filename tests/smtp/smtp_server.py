@@ -1,13 +1,14 @@
 #!/usr/bin/python3
 """SMTP server for the end-to-end tests; smtp_start.sh runs it.
 
-Five listeners on free 127.0.0.1 ports, all requiring AUTH (PLAIN or LOGIN)
+Six listeners on free 127.0.0.1 ports, all requiring AUTH (PLAIN or LOGIN)
 before MAIL:
   starttls   plain connection, STARTTLS offered, AUTH only after it
   tls        TLS from the start, as on port 465
   notls      no STARTTLS, AUTH offered in the clear
   untrusted  STARTTLS with a self-signed certificate outside the test CA
   login      TLS from the start, offering AUTH LOGIN only
+  othername  STARTTLS with a certificate of the test CA for mail.other.test
 RCPT TO a local part starting with "defer" (any case) gets 450, bad
 credentials 535.
 
@@ -162,6 +163,7 @@ async def serve():
         ("notls", {"auth_require_tls": False}, None),
         ("untrusted", {"tls_context": tls_context("untrusted")}, None),
         ("login", {"auth_require_tls": False, "auth_exclude_mechanism": ["PLAIN"]}, trusted),
+        ("othername", {"tls_context": tls_context("othername")}, None),
     ]
     ready = ["PID=%d" % os.getpid()]
     for name, options, start_tls in listeners:

@@ -37,6 +37,13 @@ extendedKeyUsage = serverAuth
 subjectAltName = DNS:localhost, IP:127.0.0.1
 subjectKeyIdentifier = hash
 authorityKeyIdentifier = keyid
+[othername]
+basicConstraints = critical, CA:FALSE
+keyUsage = critical, digitalSignature
+extendedKeyUsage = serverAuth
+subjectAltName = DNS:mail.other.test
+subjectKeyIdentifier = hash
+authorityKeyIdentifier = keyid
 CNF
 certificate() { # NAME SUBJECT SECTION [openssl req options]
     name="$1" subject="$2" section="$3"
@@ -48,7 +55,8 @@ certificate() { # NAME SUBJECT SECTION [openssl req options]
 if ! {
     certificate ca "/CN=Zestrel test CA" ca &&
         certificate server /CN=localhost leaf -CA "$dir/ca.pem" -CAkey "$dir/ca.key" &&
-        certificate untrusted /CN=localhost leaf
+        certificate untrusted /CN=localhost leaf &&
+        certificate othername /CN=mail.other.test othername -CA "$dir/ca.pem" -CAkey "$dir/ca.key"
 } >"$dir/openssl.log" 2>&1; then
     cat "$dir/openssl.log" >&2
     exit 1
@@ -93,7 +101,7 @@ STATE
 if ! "$python" - "$state_file" <<'PY'; then
 import glob, os, socket, ssl, sys, time
 state = dict(l.rstrip("\n").split("=", 1) for l in open(sys.argv[1]))
-for key in ("STARTTLS_PORT", "TLS_PORT", "NOTLS_PORT", "UNTRUSTED_PORT", "LOGIN_PORT"):
+for key in ("STARTTLS_PORT", "TLS_PORT", "NOTLS_PORT", "UNTRUSTED_PORT", "LOGIN_PORT", "OTHERNAME_PORT"):
     sock = socket.create_connection((state["HOST"], int(state[key])), timeout=10)
     if key in ("TLS_PORT", "LOGIN_PORT"):
         sock = ssl.create_default_context(cafile=state["CA"]).wrap_socket(
@@ -113,8 +121,8 @@ for path in probes:
             sys.exit(path + " was not closed")
         time.sleep(0.01)
     os.unlink(path)
-if len(probes) != 5:
-    sys.exit("expected 5 probe transcripts, found %d" % len(probes))
+if len(probes) != 6:
+    sys.exit("expected 6 probe transcripts, found %d" % len(probes))
 PY
     cat "$dir/server.log" >&2
     exit 1
