@@ -9,6 +9,7 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -161,6 +162,35 @@ void MailServerTest::securityBringsItsUsualPort()
         QCOMPARE(Child<QLineEdit>(dialog, "SmtpPort")->text(), after);
         Press(dialog, QDialogButtonBox::Cancel);
     });
+}
+
+void MailServerTest::eachBoxHasItsCaptionInOrder()
+{
+    const auto form = StartForm();
+    QStringList shown;
+    WithDialog(form.get(), [&](QWidget* dialog) {
+        Child<QRadioButton>(dialog, "MailBySmtp")->click();
+        int above = -1;
+        for (const char* name :
+            {"SmtpPreset", "SmtpHost", "SmtpPort", "SmtpSecurity", "SmtpUser", "SmtpPassword", "MailFrom"}) {
+            auto* box = Child<QWidget>(dialog, name);
+            QString caption;
+            for (const QFormLayout* rows : dialog->findChildren<QFormLayout*>()) {
+                if (const auto* label = qobject_cast<QLabel*>(rows->labelForField(box)))
+                    caption = label->isVisible() && label->geometry().right() < box->geometry().left() ? label->text()
+                                                                                                       : "(misplaced)";
+            }
+            // Each row below the one before, as the user reads them.
+            if (!box->isVisible() || box->geometry().top() <= above)
+                caption += " (out of order)";
+            above = box->geometry().top();
+            shown.append(caption);
+        }
+        Press(dialog, QDialogButtonBox::Cancel);
+    });
+    QCOMPARE(shown,
+        (QStringList{
+            "Presets:", "Host:", "Port:", "Security:", "User name:", "Password:", "The site's From address:"}));
 }
 
 void MailServerTest::cancelKeepsWhatWasThere()

@@ -10,6 +10,7 @@ private slots:
     void presetsFillTheServersBoxes();
     void securityBringsItsUsualPort_data();
     void securityBringsItsUsualPort();
+    void eachBoxHasItsCaptionInOrder();
     void cancelKeepsWhatWasThere();
     void theSafeScriptSendsThroughTheServer();
     void theCheckPointsAtTheButton();
