@@ -56,6 +56,34 @@ TEST(FieldRulesModelTest, RowsFollowTheFieldList)
     }
 }
 
+// The columns carry their titles; rows, however many, carry only their
+// numbers, and other roles nothing of the model's own.
+TEST(FieldRulesModelTest, TitlesOnlyWhereTheyBelong)
+{
+    const struct {
+        const char* name;
+        Qt::Orientation orientation;
+        int section;
+        int role;
+        QVariant title;
+    } cases[] = {
+        {"the first column", Qt::Horizontal, FieldRulesModel::Field, Qt::DisplayRole, QString("Field")},
+        {"the last column", Qt::Horizontal, FieldRulesModel::Multiple, Qt::DisplayRole, QString("Several")},
+        {"a column's tooltip", Qt::Horizontal, FieldRulesModel::Field, Qt::ToolTipRole, QVariant()},
+        {"row 1", Qt::Vertical, 0, Qt::DisplayRole, 1},
+        {"row 40, beyond the columns", Qt::Vertical, 39, Qt::DisplayRole, 40},
+    };
+    FieldRulesModel model;
+    QStringList fields;
+    for (int i = 0; i < 40; ++i)
+        fields.append(QString("f%1").arg(i));
+    model.setFields(fields);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(model.headerData(c.section, c.orientation, c.role), c.title);
+    }
+}
+
 TEST(FieldRulesModelTest, NewRulesReplaceEveryRow)
 {
     FieldRulesModel model;
