@@ -101,8 +101,13 @@ protected:
     // PHP settings, and wins over them.
     Sent Post(const ScriptSettings& settings, const e2e::Form& form, const std::vector<std::string>& ini = {})
     {
+        return Post(scriptgen::CompileScript(settings), form, ini);
+    }
+
+    Sent Post(const scriptgen::Lines& lines, const e2e::Form& form, const std::vector<std::string>& ini)
+    {
         const std::filesystem::path script = dir_.path() / ("mail" + std::to_string(++posts_) + ".php");
-        e2e::WriteScript(script, scriptgen::CompileScript(settings));
+        e2e::WriteScript(script, lines);
         const std::filesystem::path mail = state_["MAIL_DIR"];
         const std::set<std::filesystem::path> before = Files(mail);
 
@@ -371,6 +376,43 @@ TEST_F(Smtp, EachScriptAsksOnlyForWhatItsDeliveryNeeds)
         EXPECT_NE(sent.log.find(n.logged), std::string::npos) << sent.log;
         EXPECT_EQ(sent.messages.size(), n.security && n.location == "thanks.html" ? 1u : 0u);
     }
+}
+
+// A server that takes the connection and never answers: the script gives up
+// after its reply timeout (shortened here from the 30 seconds it is written
+// with), not after PHP's own default_socket_timeout.
+TEST_F(Smtp, ASilentServerGetsTheFailurePageInTime)
+{
+    const int silent = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    // Listening without accepting: the kernel completes the connection and
+    // nothing is ever said on it.
+    ASSERT_TRUE(bind(silent, reinterpret_cast<sockaddr*>(&address), size) == 0 && listen(silent, 4) == 0 &&
+        getsockname(silent, reinterpret_cast<sockaddr*>(&address), &size) == 0);
+    ScriptSettings s = Settings("STARTTLS", Security::StartTls);
+    s.smtp->port = ntohs(address.sin_port);
+    scriptgen::Lines lines = scriptgen::CompileScript(s);
+    int written = 0;
+    for (std::string& line : lines) {
+        if (line == "const ZESTREL_SMTP_CONNECT_SECONDS = 10;")
+            ++written;
+        if (line == "const ZESTREL_SMTP_REPLY_SECONDS = 30;") {
+            line = "const ZESTREL_SMTP_REPLY_SECONDS = 2;";
+            ++written;
+        }
+    }
+    ASSERT_EQ(written, 2) << "the timeouts the help documents, 10 and 30 seconds";
+    const Sent sent = Post(lines, {{"name", "Ada"}, {"email", "ada@example.org"}, {"subject", "Hi"}, {"message", "x"}},
+        {"default_socket_timeout=60"});
+    close(silent);
+    EXPECT_EQ(sent.location, "sorry.html");
+    EXPECT_NE(sent.log.find("the mail server gave no answer within 2 seconds after the connection"), std::string::npos)
+        << sent.log;
+    EXPECT_GE(sent.seconds, 2.0);
+    EXPECT_LT(sent.seconds, 10.0);
 }
 
 } // namespace
