@@ -9,6 +9,7 @@
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/scriptsetuppage.h"
 #include "mainwindow/settingspage.h"
+#include "scriptgen/safe/check.h"
 
 #include <QAction>
 #include <QDir>
@@ -41,8 +42,7 @@ QStringList PasswordsToType(const scriptgen::ScriptSettings& s)
     QStringList boxes;
     if (s.useDatabase)
         boxes.append(QStringLiteral("Password, on the page Script Setup"));
-    const bool records = s.displayAll || s.displaySpecific;
-    if (s.target == scriptgen::Target::Safe && (s.createTable || s.dropTable || (records && !s.recordsPublic)))
+    if (s.target == scriptgen::Target::Safe && scriptgen::NeedsOwnerPassword(s))
         boxes.append(QStringLiteral("Owner password, on the page Script Setup"));
     if (s.sendMail && s.smtp && !s.smtp->userName.empty())
         boxes.append(QStringLiteral("the mail account's Password, under Mail Server... on the page Email Variables"));

@@ -194,9 +194,9 @@ private:
     {
         const std::string& password = s_.ownerPassword;
         if (password.empty()) {
-            if (s_.createTable || s_.dropTable)
+            if (context_.OwnerTasks())
                 Add(Setting::OwnerPassword, Issue::OwnerPasswordForTables);
-            else if (context_.Displays() && !s_.recordsPublic)
+            else if (context_.NeedsOwner())
                 Add(Setting::OwnerPassword, Issue::OwnerPasswordForRecords);
             return;
         }
@@ -460,6 +460,11 @@ private:
 };
 
 } // namespace
+
+bool NeedsOwnerPassword(const ScriptSettings& settings)
+{
+    return safe::Context(settings).NeedsOwner();
+}
 
 bool IsSpamTrap(std::string_view postedKey)
 {

@@ -98,4 +98,8 @@ inline constexpr std::size_t kMaxTextColumns = 72;
 // at.
 std::vector<Problem> CheckSafeScript(const ScriptSettings& settings);
 
+// Whether the safe script has owner-only pages (tables to create or delete,
+// records that are not public), which need the owner password.
+bool NeedsOwnerPassword(const ScriptSettings& settings);
+
 } // namespace scriptgen
