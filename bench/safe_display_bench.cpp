@@ -2,7 +2,9 @@
 // by php-cgi with PHP's default memory limit of 128 MB, and dumps the same
 // rows with the mariadb client for comparison. Prints, for each, the wall
 // time and the peak resident memory of the process; for PHP also the peak
-// PHP memory the script used.
+// PHP memory the script used. Then the owner's inbox of the same table: the
+// size of its first page, and the export of every row as CSV within a
+// memory limit of 32 MB, in rows per second beside the client's.
 //
 // Needs a running server: bench/safe_display_bench.sh starts a private one.
 //   safe_display_bench <server state file> [rows]
@@ -54,6 +56,7 @@ int main(int argc, char** argv)
     s.database = server.database;
     s.displayAllTable = "visitors";
     s.displayAllFields = {"name", "city"};
+    s.recordsPublic = true; // a guest book, which anyone may read
     const auto script = dir.path() / "records.php";
     e2e::WriteScript(script, scriptgen::CompileScript(s));
     const auto peak = dir.path() / "peak.php";
@@ -74,6 +77,22 @@ int main(int argc, char** argv)
                      "--password=" + server.password, "--database=" + server.database, "--batch", "--quick",
                      "--execute=SELECT name, city FROM visitors"},
             {e2e::PathEntry()});
+
+    // The owner's inbox of the same table: its first page, and the export.
+    s.recordsPublic = false;
+    s.ownerPassword = "bench owner password";
+    const auto inbox = dir.path() / "inbox.php";
+    e2e::WriteScript(inbox, scriptgen::CompileScript(s));
+    const auto owner = [&](const std::string& query) {
+        return e2e::Run({ZESTREL_PHP_CGI, "-d", "memory_limit=32M", "-d", "auto_prepend_file=" + peak.string()},
+            {e2e::PathEntry(), "GATEWAY_INTERFACE=CGI/1.1", "REQUEST_METHOD=GET", "REDIRECT_STATUS=200",
+                "SCRIPT_FILENAME=" + inbox.string(), "HTTPS=on", "HTTP_HOST=shop.test", "QUERY_STRING=" + query,
+                "HTTP_AUTHORIZATION=Basic " + e2e::Base64("owner:" + s.ownerPassword)});
+    };
+    const e2e::ProcessResult page = owner("");
+    const e2e::ProcessResult csv = owner("export=csv");
+    const std::size_t csvPeakAt = csv.err.find("peak ");
+    const long csvPeak = csvPeakAt == std::string::npos ? -1 : std::atol(csv.err.c_str() + csvPeakAt + 5);
     e2e::Query(ZESTREL_MARIADB_CLIENT, server, "DROP TABLE visitors");
 
     std::printf("rows in the table:          %ld\n", rows);
@@ -84,7 +103,19 @@ int main(int argc, char** argv)
     std::printf("mariadb --batch --quick:    %.2f s, peak RSS %.1f MB, %.1f MB of text, exit %d\n", client.seconds,
         static_cast<double>(client.peakKiB) / 1024.0, static_cast<double>(client.out.size()) / 1048576.0,
         client.exitCode);
+    std::printf("owner's first page:         %.0f ms, %zu table rows, %.1f KB of HTML, exit %d\n",
+        page.seconds * 1000.0, CountOf(page.out, "<tr><td>"), static_cast<double>(page.out.size()) / 1024.0,
+        page.exitCode);
+    const std::size_t body = csv.out.find("\r\n\r\n");
+    const std::size_t lines = body == std::string::npos ? 0 : CountOf(csv.out.substr(body + 4), "\r\n");
+    std::printf("owner's CSV export, 32 MB:  %.2f s, %.0f rows/s (client: %.0f rows/s), PHP peak memory %.1f MB, "
+                "%zu lines, %.1f MB, exit %d\n",
+        csv.seconds, static_cast<double>(lines > 0 ? lines - 1 : 0) / csv.seconds,
+        static_cast<double>(rows) / client.seconds, static_cast<double>(csvPeak) / 1048576.0, lines,
+        static_cast<double>(csv.out.size()) / 1048576.0, csv.exitCode);
     if (!phpLog.empty() && phpLog.find("peak ") != 0)
         std::printf("PHP said: %s\n", phpLog.c_str());
-    return php.exitCode == 0 && client.exitCode == 0 ? 0 : 1;
+    if (csv.err.find("peak ") != 0)
+        std::printf("PHP said on the export: %s\n", csv.err.c_str());
+    return php.exitCode == 0 && client.exitCode == 0 && page.exitCode == 0 && csv.exitCode == 0 ? 0 : 1;
 }

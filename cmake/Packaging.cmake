@@ -1,5 +1,5 @@
-# Install layout and the Debian package. Included after the program target
-# exists, so it only runs for builds with the window.
+# Install layout and the Debian package. Included only for builds with the
+# window.
 include(GNUInstallDirs)
 
 install(TARGETS zestrel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

@@ -1,7 +1,10 @@
 #include "commandline/commandline.h"
+#ifndef ZESTREL_WITHOUT_WINDOW
 #include "mainwindow/mainwindow.h"
 
 #include <QApplication>
+#endif
+
 #include <QTextStream>
 
 #include <cstdio>
@@ -19,11 +22,15 @@ int RunWithoutWindow(const zestrel::CommandLine& command)
 
 int main(int argc, char* argv[])
 {
-    // A compile from the command line needs no display: it runs before the
-    // window's toolkit would look for one.
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
+#ifdef ZESTREL_WITHOUT_WINDOW
+    // A build without the window is the command line alone.
+    return RunWithoutWindow(zestrel::ParseCommandLine(arguments));
+#else
+    // A compile from the command line needs no display: it runs before the
+    // window's toolkit would look for one.
     if (zestrel::WantsNoWindow(arguments))
         return RunWithoutWindow(zestrel::ParseCommandLine(arguments));
 
@@ -38,4 +45,5 @@ int main(int argc, char* argv[])
     if (!command.settingsFile.isEmpty())
         form.OpenSettingsFile(command.settingsFile);
     return app.exec();
+#endif
 }

@@ -24,10 +24,10 @@ ensure_packages() {
 BUILD_PACKAGES=(cmake g++ make qt6-base-dev qt6-svg-dev libgl-dev libgumbo-dev libcrypt-dev libpcre2-dev fonts-urw-base35)
 
 # What the test suite needs on top of that.
-TEST_PACKAGES=(libgtest-dev libbenchmark-dev
+TEST_PACKAGES=(libgtest-dev libbenchmark-dev phpunit
     clang-format clang-tidy desktop-file-utils appstream dpkg-dev file
     php-cli php-cgi php-mysql mariadb-server-core mariadb-client-core
-    chromium python3 python3-aiosmtpd openssl)
+    chromium python3 python3-aiosmtpd openssl apache2 php-fpm)
 
 configure_and_build() {
     local build_dir="$1"

@@ -31,6 +31,8 @@ std::string FieldRule::*TextMember(int column)
         return &FieldRule::maxLength;
     case FieldRulesModel::Pattern:
         return &FieldRule::pattern;
+    case FieldRulesModel::Hint:
+        return &FieldRule::title;
     case FieldRulesModel::Min:
         return &FieldRule::min;
     case FieldRulesModel::Max:
@@ -173,7 +175,7 @@ QVariant FieldRulesModel::headerData(int section, Qt::Orientation orientation, i
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
     static const char* const kTitles[kColumns] = {"Field", "Label", "Required", "Type", "Min length", "Max length",
-        "Pattern", "Min", "Max", "Step", "Allowed values", "Several"};
+        "Pattern", "Pattern hint", "Min", "Max", "Step", "Allowed values", "Several"};
     return section >= 0 && section < kColumns ? QString::fromLatin1(kTitles[section]) : QVariant();
 }
 

@@ -15,7 +15,21 @@ namespace zestrel {
 class FieldRulesModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { Field, Label, Required, Type, MinLength, MaxLength, Pattern, Min, Max, Step, Choices, Multiple };
+    enum Column {
+        Field,
+        Label,
+        Required,
+        Type,
+        MinLength,
+        MaxLength,
+        Pattern,
+        Hint,
+        Min,
+        Max,
+        Step,
+        Choices,
+        Multiple
+    };
     static constexpr int kColumns = Multiple + 1;
 
     using QAbstractTableModel::QAbstractTableModel;

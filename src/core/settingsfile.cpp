@@ -21,69 +21,8 @@ namespace {
 using scriptgen::Lines;
 using scriptgen::ScriptSettings;
 
-// The keys of the file, each bound to its setting. The passwords have no key:
-// they are never written.
-struct TextKey {
-    const char* key;
-    std::string ScriptSettings::*member;
-};
-const TextKey kTexts[] = {
-    {"host", &ScriptSettings::host},
-    {"userName", &ScriptSettings::userName},
-    {"database", &ScriptSettings::database},
-    {"recipient", &ScriptSettings::recipient},
-    {"subject", &ScriptSettings::subject},
-    {"sender", &ScriptSettings::sender},
-    {"mailFrom", &ScriptSettings::mailFrom},
-    {"successPage", &ScriptSettings::successPage},
-    {"failurePage", &ScriptSettings::failurePage},
-    {"insertTable", &ScriptSettings::insertTable},
-    {"displayAllTable", &ScriptSettings::displayAllTable},
-    {"displaySpecificTable", &ScriptSettings::displaySpecificTable},
-    {"whereField", &ScriptSettings::whereField},
-    {"whereValue", &ScriptSettings::whereValue},
-    {"createTableName", &ScriptSettings::createTableName},
-    {"dropTableName", &ScriptSettings::dropTableName},
-};
-
-// Lists shown one entry per line of a multi-line box, or, for the grid's
-// values, one per cell.
-struct ListKey {
-    const char* key;
-    Lines ScriptSettings::*member;
-    bool cells;
-};
-const ListKey kLists[] = {
-    {"fieldList", &ScriptSettings::fieldList, false},
-    {"insertFields", &ScriptSettings::insertFields, false},
-    {"insertValues", &ScriptSettings::insertValues, true},
-    {"displayAllFields", &ScriptSettings::displayAllFields, false},
-    {"displaySpecificFields", &ScriptSettings::displaySpecificFields, false},
-    {"createTableFields", &ScriptSettings::createTableFields, false},
-};
-
-struct SwitchKey {
-    const char* key;
-    bool ScriptSettings::*member;
-};
-const SwitchKey kSwitches[] = {
-    {"useDatabase", &ScriptSettings::useDatabase},
-    {"sendMail", &ScriptSettings::sendMail},
-    {"insertRecord", &ScriptSettings::insertRecord},
-    {"displayAll", &ScriptSettings::displayAll},
-    {"displaySpecific", &ScriptSettings::displaySpecific},
-    {"createTable", &ScriptSettings::createTable},
-    {"dropTable", &ScriptSettings::dropTable},
-    {"recordsPublic", &ScriptSettings::recordsPublic},
-};
-
 const QString kFormatKey = QStringLiteral("format");
 const QString kVersionKey = QStringLiteral("version");
-const QString kTargetKey = QStringLiteral("target");
-// One tick per line of the field list: the entries of the mail list.
-const QString kMailTickedKey = QStringLiteral("mailTicked");
-// The form's own rules, one object per field of the field list.
-const QString kFieldRulesKey = QStringLiteral("fieldRules");
 
 struct RuleTextKey {
     const char* key;
@@ -96,6 +35,7 @@ const RuleTextKey kRuleTexts[] = {
     {"minLength", &scriptgen::FieldRule::minLength},
     {"maxLength", &scriptgen::FieldRule::maxLength},
     {"pattern", &scriptgen::FieldRule::pattern},
+    {"title", &scriptgen::FieldRule::title},
     {"min", &scriptgen::FieldRule::min},
     {"max", &scriptgen::FieldRule::max},
     {"step", &scriptgen::FieldRule::step},
@@ -109,9 +49,6 @@ const RuleSwitchKey kRuleSwitches[] = {
     {"multiple", &scriptgen::FieldRule::multiple},
 };
 const QString kChoicesKey = QStringLiteral("choices");
-// The SMTP server that delivers the mail, without its password; null for
-// PHP's mail().
-const QString kSmtpKey = QStringLiteral("smtp");
 const char* const kSecurityNames[] = {"starttls", "tls", "none"}; // in the order of SmtpServer::Security
 
 // A file larger than this is no settings file, whatever it holds; reading it
@@ -149,6 +86,16 @@ QString KindOf(const QJsonValue& value)
 QString Key(const QString& key)
 {
     return QLatin1Char('"') + key + QLatin1Char('"');
+}
+
+QString KeyOf(const scriptgen::SettingInfo& info)
+{
+    return QString::fromLatin1(info.key.data(), static_cast<qsizetype>(info.key.size()));
+}
+
+template <typename Value> Value scriptgen::ScriptSettings::*MemberOf(const scriptgen::SettingInfo& info)
+{
+    return std::get<Value scriptgen::ScriptSettings::*>(info.member);
 }
 
 // Where a value stands in the file: a key, or a line of a key's list. Worded
@@ -221,16 +168,16 @@ bool Switch(const QJsonValue& value, const Place& place)
 
 // The rules of the fields of the list, in its order, one per field, as the
 // window keeps them; rules of other names are left out.
-std::vector<scriptgen::FieldRule> Rules(const QJsonValue& value, const Lines& fieldList)
+std::vector<scriptgen::FieldRule> Rules(const QJsonValue& value, const QString& key, const Lines& fieldList)
 {
     if (value.isUndefined())
         return {};
     if (!value.isArray())
-        WrongKind({kFieldRulesKey}, "a list of rules", value);
+        WrongKind({key}, "a list of rules", value);
     const QJsonArray array = value.toArray();
     std::unordered_map<std::string, scriptgen::FieldRule> byField;
     for (qsizetype i = 0; i < array.size(); ++i) {
-        const Place place{kFieldRulesKey, i};
+        const Place place{key, i};
         if (!array[i].isObject())
             WrongKind(place, "a group of settings", array[i]);
         const QJsonObject object = array[i].toObject();
@@ -267,15 +214,15 @@ QJsonValue SmtpJson(const std::optional<scriptgen::SmtpServer>& smtp)
         {QStringLiteral("userName"), Utf16(smtp->userName)}};
 }
 
-std::optional<scriptgen::SmtpServer> Smtp(const QJsonValue& value)
+std::optional<scriptgen::SmtpServer> Smtp(const QJsonValue& value, const QString& key)
 {
     if (value.isUndefined() || value.isNull())
         return std::nullopt;
     if (!value.isObject())
-        WrongKind({kSmtpKey}, "a group of settings or null", value);
+        WrongKind({key}, "a group of settings or null", value);
     const QJsonObject object = value.toObject();
     scriptgen::SmtpServer smtp;
-    const Place place{kSmtpKey};
+    const Place place{key};
     if (const QJsonValue host = object.value(QStringLiteral("host")); !host.isUndefined())
         smtp.host = Text(host, place, Shown::InOneLine);
     if (const QJsonValue user = object.value(QStringLiteral("userName")); !user.isUndefined())
@@ -290,8 +237,7 @@ std::optional<scriptgen::SmtpServer> Smtp(const QJsonValue& value)
         const auto* known = std::find_if(std::begin(kSecurityNames), std::end(kSecurityNames),
             [&security](const char* name) { return security == QJsonValue(QLatin1String(name)); });
         if (known == std::end(kSecurityNames))
-            Refuse(
-                QStringLiteral("%1 should name its security as \"starttls\", \"tls\" or \"none\"").arg(Key(kSmtpKey)));
+            Refuse(QStringLiteral("%1 should name its security as \"starttls\", \"tls\" or \"none\"").arg(Key(key)));
         smtp.security = static_cast<scriptgen::SmtpServer::Security>(known - std::begin(kSecurityNames));
     }
     return smtp;
@@ -325,40 +271,63 @@ SettingsFileError::SettingsFileError(const QString& path, const QString& reason)
 
 QByteArray SettingsFileBytes(const ScriptSettings& settings)
 {
+    using scriptgen::SettingKind;
     QJsonObject root;
     root.insert(kFormatKey, QLatin1String(kSettingsFormat));
     root.insert(kVersionKey, kSettingsVersion);
-    root.insert(
-        kTargetKey, settings.target == scriptgen::Target::Safe ? QStringLiteral("safe") : QStringLiteral("classic"));
-    for (const TextKey& text : kTexts)
-        root.insert(QLatin1String(text.key), Utf16(settings.*text.member));
-    for (const ListKey& list : kLists) {
-        QJsonArray array;
-        for (const std::string& line : settings.*list.member)
-            array.append(Utf16(line));
-        root.insert(QLatin1String(list.key), array);
+    for (const scriptgen::SettingInfo& info : scriptgen::kSettingTable) {
+        const QString key = KeyOf(info);
+        switch (info.kind) {
+        case SettingKind::Secret:
+            break;
+        case SettingKind::Text:
+            root.insert(key, Utf16(settings.*MemberOf<std::string>(info)));
+            break;
+        case SettingKind::Lines:
+        case SettingKind::Cells: {
+            QJsonArray array;
+            for (const std::string& line : settings.*MemberOf<Lines>(info))
+                array.append(Utf16(line));
+            root.insert(key, array);
+            break;
+        }
+        case SettingKind::Switch:
+            root.insert(key, settings.*MemberOf<bool>(info));
+            break;
+        case SettingKind::Target:
+            root.insert(key,
+                settings.*MemberOf<scriptgen::Target>(info) == scriptgen::Target::Safe ? QStringLiteral("safe")
+                                                                                       : QStringLiteral("classic"));
+            break;
+        case SettingKind::Ticks: {
+            QJsonArray ticked;
+            for (const scriptgen::MailItem& item : settings.*MemberOf<std::vector<scriptgen::MailItem>>(info))
+                ticked.append(item.checked);
+            root.insert(key, ticked);
+            break;
+        }
+        case SettingKind::Rules: {
+            QJsonArray rules;
+            for (const scriptgen::FieldRule& rule : settings.*MemberOf<std::vector<scriptgen::FieldRule>>(info)) {
+                QJsonObject object;
+                for (const RuleTextKey& text : kRuleTexts)
+                    object.insert(QLatin1String(text.key), Utf16(rule.*text.member));
+                for (const RuleSwitchKey& on : kRuleSwitches)
+                    object.insert(QLatin1String(on.key), rule.*on.member);
+                QJsonArray choices;
+                for (const std::string& choice : rule.choices)
+                    choices.append(Utf16(choice));
+                object.insert(kChoicesKey, choices);
+                rules.append(object);
+            }
+            root.insert(key, rules);
+            break;
+        }
+        case SettingKind::Smtp:
+            root.insert(key, SmtpJson(settings.*MemberOf<std::optional<scriptgen::SmtpServer>>(info)));
+            break;
+        }
     }
-    for (const SwitchKey& on : kSwitches)
-        root.insert(QLatin1String(on.key), settings.*on.member);
-    QJsonArray ticked;
-    for (const scriptgen::MailItem& item : settings.mailVariables)
-        ticked.append(item.checked);
-    root.insert(kMailTickedKey, ticked);
-    QJsonArray rules;
-    for (const scriptgen::FieldRule& rule : settings.fieldRules) {
-        QJsonObject object;
-        for (const RuleTextKey& text : kRuleTexts)
-            object.insert(QLatin1String(text.key), Utf16(rule.*text.member));
-        for (const RuleSwitchKey& on : kRuleSwitches)
-            object.insert(QLatin1String(on.key), rule.*on.member);
-        QJsonArray choices;
-        for (const std::string& choice : rule.choices)
-            choices.append(Utf16(choice));
-        object.insert(kChoicesKey, choices);
-        rules.append(object);
-    }
-    root.insert(kFieldRulesKey, rules);
-    root.insert(kSmtpKey, SmtpJson(settings.smtp));
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
@@ -373,32 +342,43 @@ OpenedSettings ParseSettings(const QByteArray& bytes)
     const QJsonObject root = document.object();
     CheckFormat(root);
 
-    // A key the file lacks keeps the setting's empty default.
+    // A key the file lacks keeps the setting's empty default. The ticks of
+    // the mail list and the rules follow the field list, read first.
+    using scriptgen::SettingKind;
     OpenedSettings opened;
     ScriptSettings& s = opened.settings;
-    QSet<QString> known{kFormatKey, kVersionKey, kTargetKey, kMailTickedKey};
-    if (const QJsonValue target = root.value(kTargetKey); !target.isUndefined()) {
-        if (target != QJsonValue(QStringLiteral("classic")) && target != QJsonValue(QStringLiteral("safe")))
-            Refuse(QStringLiteral("%1 should be \"classic\" or \"safe\"").arg(Key(kTargetKey)));
-        s.target = target.toString() == QStringLiteral("safe") ? scriptgen::Target::Safe : scriptgen::Target::Classic;
-    }
-    for (const TextKey& text : kTexts) {
-        const QString key = QLatin1String(text.key);
+    QSet<QString> known{kFormatKey, kVersionKey};
+    for (const scriptgen::SettingInfo& info : scriptgen::kSettingTable) {
+        const QString key = KeyOf(info);
+        const QJsonValue value = root.value(key);
+        if (info.kind == SettingKind::Secret)
+            continue;
         known.insert(key);
-        if (const QJsonValue value = root.value(key); !value.isUndefined())
-            s.*text.member = Text(value, {key}, Shown::InOneLine);
-    }
-    for (const ListKey& list : kLists) {
-        const QString key = QLatin1String(list.key);
-        known.insert(key);
-        if (const QJsonValue value = root.value(key); !value.isUndefined())
-            s.*list.member = List(value, key, list.cells);
-    }
-    for (const SwitchKey& on : kSwitches) {
-        const QString key = QLatin1String(on.key);
-        known.insert(key);
-        if (const QJsonValue value = root.value(key); !value.isUndefined())
-            s.*on.member = Switch(value, {key});
+        if (value.isUndefined() || info.kind == SettingKind::Ticks || info.kind == SettingKind::Rules)
+            continue;
+        switch (info.kind) {
+        case SettingKind::Text:
+            s.*MemberOf<std::string>(info) = Text(value, {key}, Shown::InOneLine);
+            break;
+        case SettingKind::Lines:
+        case SettingKind::Cells:
+            s.*MemberOf<Lines>(info) = List(value, key, info.kind == SettingKind::Cells);
+            break;
+        case SettingKind::Switch:
+            s.*MemberOf<bool>(info) = Switch(value, {key});
+            break;
+        case SettingKind::Target:
+            if (value != QJsonValue(QStringLiteral("classic")) && value != QJsonValue(QStringLiteral("safe")))
+                Refuse(QStringLiteral("%1 should be \"classic\" or \"safe\"").arg(Key(key)));
+            s.*MemberOf<scriptgen::Target>(info) =
+                value.toString() == QStringLiteral("safe") ? scriptgen::Target::Safe : scriptgen::Target::Classic;
+            break;
+        case SettingKind::Smtp:
+            s.*MemberOf<std::optional<scriptgen::SmtpServer>>(info) = Smtp(value, key);
+            break;
+        default:
+            break;
+        }
     }
 
     // The grid has one value cell per table field, and one before the first
@@ -407,33 +387,31 @@ OpenedSettings ParseSettings(const QByteArray& bytes)
     const std::size_t cells = std::max<std::size_t>(s.insertFields.size(), 1);
     if (s.insertValues.size() > cells)
         Refuse(QStringLiteral("%1 has more values (%2) than %3 has fields (%4)")
-                   .arg(Key(QStringLiteral("insertValues")))
+                   .arg(Key(KeyOf(scriptgen::InfoOf(scriptgen::Setting::InsertValues))))
                    .arg(s.insertValues.size())
-                   .arg(Key(QStringLiteral("insertFields")))
+                   .arg(Key(KeyOf(scriptgen::InfoOf(scriptgen::Setting::InsertFields))))
                    .arg(s.insertFields.size()));
     if (s.insertValues.size() < s.insertFields.size())
         s.insertValues.resize(s.insertFields.size());
-    const QJsonValue tickedValue = root.value(kMailTickedKey);
+    const QString tickedKey = KeyOf(scriptgen::InfoOf(scriptgen::Setting::MailVariables));
+    const QJsonValue tickedValue = root.value(tickedKey);
     const QJsonArray ticked = tickedValue.toArray();
     if (!tickedValue.isUndefined() && !tickedValue.isArray())
-        WrongKind({kMailTickedKey}, "a list of true or false", tickedValue);
+        WrongKind({tickedKey}, "a list of true or false", tickedValue);
     if (static_cast<std::size_t>(ticked.size()) > s.fieldList.size())
         Refuse(QStringLiteral("%1 has more ticks (%2) than %3 has lines (%4)")
-                   .arg(Key(kMailTickedKey))
+                   .arg(Key(tickedKey))
                    .arg(ticked.size())
-                   .arg(Key(QStringLiteral("fieldList")))
+                   .arg(Key(KeyOf(scriptgen::InfoOf(scriptgen::Setting::FieldList))))
                    .arg(s.fieldList.size()));
     s.mailVariables.reserve(s.fieldList.size());
     for (std::size_t i = 0; i < s.fieldList.size(); ++i) {
         const auto index = static_cast<qsizetype>(i);
-        const bool checked = index < ticked.size() && Switch(ticked[index], {kMailTickedKey, index});
+        const bool checked = index < ticked.size() && Switch(ticked[index], {tickedKey, index});
         s.mailVariables.push_back({"$" + s.fieldList[i], checked});
     }
-
-    known.insert(kFieldRulesKey);
-    s.fieldRules = Rules(root.value(kFieldRulesKey), s.fieldList);
-    known.insert(kSmtpKey);
-    s.smtp = Smtp(root.value(kSmtpKey));
+    const QString rulesKey = KeyOf(scriptgen::InfoOf(scriptgen::Setting::FieldRules));
+    s.fieldRules = Rules(root.value(rulesKey), rulesKey, s.fieldList);
 
     for (const QString& key : root.keys())
         if (!known.contains(key))

@@ -228,6 +228,9 @@ FieldRule RuleOf(const GumboElement& control, std::string_view type, const std::
         rule.minLength = WholeNumber(Attribute(control, "minlength"));
         rule.maxLength = WholeNumber(Attribute(control, "maxlength"));
         rule.pattern = Attribute(control, "pattern");
+        // Browsers say the title beside a value that does not match.
+        if (!rule.pattern.empty())
+            rule.title = Attribute(control, "title");
     }
     if (TakesRange(rule.type)) {
         rule.min = TrimBlanks(Attribute(control, "min"));

@@ -1,51 +1,83 @@
 #include "mainwindow/alterdatabasetablespage.h"
 
-#include "mainwindow/controls.h"
 #include "mainwindow/guard.h"
 
 #include <QCheckBox>
-#include <QGroupBox>
-#include <QLineEdit>
-#include <QPlainTextEdit>
 
 namespace zestrel {
 
-AlterDatabaseTablesPage::AlterDatabaseTablesPage(QWidget* parent) : SettingsPage("TabSheet5", parent)
+namespace {
+
+using enum ControlKind;
+using scriptgen::Setting;
+
+const ControlRow kRows[] = {
+    {.kind = Group, .name = "GroupBox10", .bounds = {8, 40, 513, 169}, .caption = "New Database Table"},
+    {.kind = Group, .name = "GroupBox11", .bounds = {8, 256, 513, 57}, .caption = "Delete Table"},
+    {.kind = Edit,
+        .name = "Edit13",
+        .parent = "GroupBox10",
+        .bounds = {88, 24, 209, 21},
+        .caption = "Table name:",
+        .label = "Label21",
+        .labelBounds = {16, 32, 59, 13},
+        .setting = Setting::CreateTableName,
+        .governor = "CheckBox6"},
+    {.kind = ScrolledMemo,
+        .name = "Memo6",
+        .parent = "GroupBox10",
+        .bounds = {88, 64, 209, 89},
+        .caption = "Fields:",
+        .label = "Label22",
+        .labelBounds = {48, 104, 30, 13},
+        .setting = Setting::CreateTableFields,
+        .governor = "CheckBox6",
+        .named = "Fields (New Database Table)"},
+    {.kind = Check,
+        .name = "CheckBox6",
+        .bounds = {8, 8, 161, 17},
+        .caption = "Create a new database table",
+        .setting = Setting::CreateTable},
+    {.kind = Check,
+        .name = "CheckBox7",
+        .bounds = {8, 224, 153, 17},
+        .caption = "Delete an existing Table",
+        .setting = Setting::DropTable},
+    {.kind = Edit,
+        .name = "Edit14",
+        .parent = "GroupBox11",
+        .bounds = {192, 24, 185, 21},
+        .caption = "Table Name:",
+        .label = "Label23",
+        .labelBounds = {120, 32, 61, 13},
+        .setting = Setting::DropTableName,
+        .governor = "CheckBox7"},
+};
+
+const PageLayout kLayout{"TabSheet5", "Alter Database Tables", kRows};
+
+} // namespace
+
+const PageLayout& AlterDatabaseTablesPage::Layout()
 {
-    using scriptgen::ScriptSettings;
-    using scriptgen::Setting;
+    return kLayout;
+}
 
-    CheckBox6 = AddCheckBox(this, "CheckBox6", {8, 8, 161, 17}, QStringLiteral("Create a new database table"));
-    auto* GroupBox10 = AddGroupBox(this, "GroupBox10", {8, 40, 513, 169}, QStringLiteral("New Database Table"));
-    AddLabel(GroupBox10, "Label21", {16, 32, 59, 13}, QStringLiteral("Table name:"));
-    Edit13 = AddEdit(GroupBox10, "Edit13", {88, 24, 209, 21});
-    AddLabel(GroupBox10, "Label22", {48, 104, 30, 13}, QStringLiteral("Fields:"));
-    Memo6 = AddMemo(GroupBox10, "Memo6", {88, 64, 209, 89}, true);
-
-    CheckBox7 = AddCheckBox(this, "CheckBox7", {8, 224, 153, 17}, QStringLiteral("Delete an existing Table"));
-    auto* GroupBox11 = AddGroupBox(this, "GroupBox11", {8, 256, 513, 57}, QStringLiteral("Delete Table"));
-    AddLabel(GroupBox11, "Label23", {120, 32, 61, 13}, QStringLiteral("Table Name:"));
-    Edit14 = AddEdit(GroupBox11, "Edit14", {192, 24, 185, 21});
-
-    setControls({
-        Bind(Edit13, &ScriptSettings::createTableName, Setting::CreateTableName, CheckBox6),
-        Bind(Memo6, &ScriptSettings::createTableFields, Setting::CreateTableFields, CheckBox6),
-        Bind(CheckBox6, &ScriptSettings::createTable, Setting::CreateTable),
-        Bind(CheckBox7, &ScriptSettings::dropTable, Setting::DropTable),
-        Bind(Edit14, &ScriptSettings::dropTableName, Setting::DropTableName, CheckBox7),
-    });
-    connect(CheckBox6, &QCheckBox::clicked, this, &AlterDatabaseTablesPage::CheckBox6Click);
-    connect(CheckBox7, &QCheckBox::clicked, this, &AlterDatabaseTablesPage::CheckBox7Click);
+AlterDatabaseTablesPage::AlterDatabaseTablesPage(const PageParts& parts, QWidget* parent)
+    : SettingsPage(kLayout, parts, parent)
+{
+    connect(control<QCheckBox>("CheckBox6"), &QCheckBox::clicked, this, &AlterDatabaseTablesPage::CheckBox6Click);
+    connect(control<QCheckBox>("CheckBox7"), &QCheckBox::clicked, this, &AlterDatabaseTablesPage::CheckBox7Click);
 }
 
 void AlterDatabaseTablesPage::CheckBox6Click()
 {
-    Guard([this] { applySwitch(CheckBox6); });
+    Guard([this] { applySwitch(control<QCheckBox>("CheckBox6")); });
 }
 
 void AlterDatabaseTablesPage::CheckBox7Click()
 {
-    Guard([this] { applySwitch(CheckBox7); });
+    Guard([this] { applySwitch(control<QCheckBox>("CheckBox7")); });
 }
 
 } // namespace zestrel

@@ -6,69 +6,105 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QHeaderView>
-#include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QSignalBlocker>
-#include <QStringListModel>
 
 namespace zestrel {
 
 namespace {
 
+using enum ControlKind;
+using scriptgen::ScriptSettings;
+using scriptgen::Setting;
+
 constexpr int kGridColumnWidth = 232;
 constexpr int kGridRowHeight = 16;
 
+const ControlRow kRows[] = {
+    {.kind = Group, .name = "GroupBox7", .bounds = {8, 32, 505, 281}, .caption = "Insert Records"},
+    {.kind = Edit,
+        .name = "Edit9",
+        .parent = "GroupBox7",
+        .bounds = {104, 24, 273, 21},
+        .caption = "Insert into Table:",
+        .label = "Label12",
+        .labelBounds = {8, 32, 79, 13},
+        .setting = Setting::InsertTable,
+        .governor = "CheckBox3"},
+    {.kind = ScrolledMemo,
+        .name = "Memo2",
+        .parent = "GroupBox7",
+        .bounds = {104, 56, 273, 65},
+        .caption = "Table Fields:",
+        .label = "Label13",
+        .labelBounds = {24, 80, 60, 13},
+        .setting = Setting::InsertFields,
+        .governor = "CheckBox3"},
+    {.kind = Custom,
+        .name = "StringGrid1",
+        .parent = "GroupBox7",
+        .bounds = {8, 136, 489, 97},
+        .setting = Setting::InsertValues,
+        .governor = "CheckBox3",
+        .named = "Variable / Value"},
+    // The picker's text reaches the settings through the grid's cells.
+    {.kind = Picker,
+        .name = "ComboBox1",
+        .parent = "GroupBox7",
+        .bounds = {104, 248, 177, 21},
+        .caption = "Variable / Value:",
+        .label = "Label14",
+        .labelBounds = {8, 256, 79, 13},
+        .governor = "CheckBox3",
+        .text = "Value"},
+    {.kind = Check,
+        .name = "CheckBox3",
+        .bounds = {8, 8, 145, 17},
+        .caption = "Use 'Database Records'",
+        .setting = Setting::InsertRecord},
+};
+
+const PageLayout kLayout{"TabSheet3", "Database Records", kRows};
+
 } // namespace
 
-DatabaseRecordsPage::DatabaseRecordsPage(QAbstractItemModel* fieldVariables, QWidget* parent)
-    : SettingsPage("TabSheet3", parent), gridModel_(new GridTableModel(grid_, this))
+const PageLayout& DatabaseRecordsPage::Layout()
 {
-    using scriptgen::ScriptSettings;
-    using scriptgen::Setting;
+    return kLayout;
+}
 
-    CheckBox3 = AddCheckBox(this, "CheckBox3", {8, 8, 145, 17}, QStringLiteral("Use 'Database Records'"));
+DatabaseRecordsPage::DatabaseRecordsPage(const PageParts& parts, QWidget* parent)
+    : SettingsPage(
+          kLayout, {parts.fieldVariables, [](const ControlRow&, QWidget* in) { return new GridView(in); }}, parent),
+      gridModel_(new GridTableModel(grid_, this))
+{
+    GridView* grid = gridView();
+    grid->setModel(gridModel_);
+    watch(grid);
+    grid->horizontalHeader()->hide();
+    grid->verticalHeader()->hide();
+    grid->horizontalHeader()->setMinimumSectionSize(1);
+    grid->horizontalHeader()->setDefaultSectionSize(kGridColumnWidth);
+    grid->verticalHeader()->setMinimumSectionSize(1);
+    grid->verticalHeader()->setDefaultSectionSize(kGridRowHeight);
+    grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid->setShowGrid(true);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid->setSelectionBehavior(QAbstractItemView::SelectItems);
+    grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid->setWordWrap(false);
+    grid->setTabKeyNavigation(false);
 
-    auto* GroupBox7 = AddGroupBox(this, "GroupBox7", {8, 32, 505, 281}, QStringLiteral("Insert Records"));
-    AddLabel(GroupBox7, "Label12", {8, 32, 79, 13}, QStringLiteral("Insert into Table:"));
-    Edit9 = AddEdit(GroupBox7, "Edit9", {104, 24, 273, 21});
-    AddLabel(GroupBox7, "Label13", {24, 80, 60, 13}, QStringLiteral("Table Fields:"));
-    Memo2 = AddMemo(GroupBox7, "Memo2", {104, 56, 273, 65}, true);
-
-    StringGrid1 = Place(new GridView(GroupBox7), "StringGrid1", {8, 136, 489, 97});
-    StringGrid1->setModel(gridModel_);
-    StringGrid1->horizontalHeader()->hide();
-    StringGrid1->verticalHeader()->hide();
-    StringGrid1->horizontalHeader()->setMinimumSectionSize(1);
-    StringGrid1->horizontalHeader()->setDefaultSectionSize(kGridColumnWidth);
-    StringGrid1->verticalHeader()->setMinimumSectionSize(1);
-    StringGrid1->verticalHeader()->setDefaultSectionSize(kGridRowHeight);
-    StringGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    StringGrid1->setShowGrid(true);
-    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    StringGrid1->setSelectionBehavior(QAbstractItemView::SelectItems);
-    StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    StringGrid1->setWordWrap(false);
-    StringGrid1->setTabKeyNavigation(false);
-
-    AddLabel(GroupBox7, "Label14", {8, 256, 79, 13}, QStringLiteral("Variable / Value:"));
-    ComboBox1 = AddComboBox(GroupBox7, "ComboBox1", {104, 248, 177, 21}, QStringLiteral("Value"), fieldVariables);
-
-    QComboBox* const picker = ComboBox1;
-    setControls({
-        Bind(Edit9, &ScriptSettings::insertTable, Setting::InsertTable, CheckBox3),
-        Bind(Memo2, &ScriptSettings::insertFields, Setting::InsertFields, CheckBox3),
-        {StringGrid1, Setting::InsertValues, CheckBox3,
-            [this](ScriptSettings& s) {
-                const QStringList values = grid_.dataValues();
-                s.insertValues.clear();
-                s.insertValues.reserve(static_cast<std::size_t>(values.size()));
-                for (const QString& value : values)
-                    s.insertValues.push_back(value.toStdString());
-            },
+    bind(Setting::InsertValues,
+        {[this](ScriptSettings& s) {
+             const QStringList values = grid_.dataValues();
+             s.insertValues.clear();
+             s.insertValues.reserve(static_cast<std::size_t>(values.size()));
+             for (const QString& value : values)
+                 s.insertValues.push_back(value.toStdString());
+         },
             [this](const ScriptSettings& s) {
                 // A value without any table field was picked into the one
                 // row the grid has before the first field is typed.
@@ -82,34 +118,36 @@ DatabaseRecordsPage::DatabaseRecordsPage(QAbstractItemModel* fieldVariables, QWi
                 grid_.setDataValues(values);
                 showGrid();
             },
-            {}},
-        // The picker's text reaches the settings through the grid's cells.
-        {ComboBox1, {}, CheckBox3, {}, {},
-            [picker] {
-                const QSignalBlocker block(picker);
-                picker->setEditText(QString());
-            }},
-        Bind(CheckBox3, &ScriptSettings::insertRecord, Setting::InsertRecord),
-    });
+            {}});
 
-    connect(Memo2, &QPlainTextEdit::textChanged, this, &DatabaseRecordsPage::Memo2Change);
-    connect(StringGrid1, &GridView::cellChosen, this, [this](const QModelIndex& index) {
+    connect(control<QPlainTextEdit>("Memo2"), &QPlainTextEdit::textChanged, this, &DatabaseRecordsPage::Memo2Change);
+    connect(grid, &GridView::cellChosen, this, [this](const QModelIndex& index) {
         grid_.selectCell(index.column(), index.row());
         StringGrid1Click();
     });
-    connect(ComboBox1, &QComboBox::editTextChanged, this, &DatabaseRecordsPage::ComboBox1Change);
+    connect(picker(), &QComboBox::editTextChanged, this, &DatabaseRecordsPage::ComboBox1Change);
     // Choosing an entry (mouse or Enter) fills the current value cell even
     // when the text was already the entry's, as after filling another row.
-    connect(ComboBox1, &QComboBox::activated, this, &DatabaseRecordsPage::ComboBox1Change);
-    connect(CheckBox3, &QCheckBox::clicked, this, &DatabaseRecordsPage::CheckBox3Click);
+    connect(picker(), &QComboBox::activated, this, &DatabaseRecordsPage::ComboBox1Change);
+    connect(control<QCheckBox>("CheckBox3"), &QCheckBox::clicked, this, &DatabaseRecordsPage::CheckBox3Click);
     showGrid();
+}
+
+GridView* DatabaseRecordsPage::gridView() const
+{
+    return control<GridView>("StringGrid1");
+}
+
+QComboBox* DatabaseRecordsPage::picker() const
+{
+    return control<QComboBox>("ComboBox1");
 }
 
 void DatabaseRecordsPage::clearForNewScript()
 {
     SettingsPage::clearForNewScript();
     // One empty line: the grid keeps its header and one empty row.
-    Memo2->setPlainText(QStringLiteral("\n"));
+    control<QPlainTextEdit>("Memo2")->setPlainText(QStringLiteral("\n"));
 }
 
 void DatabaseRecordsPage::firstActivation()
@@ -128,27 +166,27 @@ void DatabaseRecordsPage::writeHeadings()
 void DatabaseRecordsPage::showGrid()
 {
     gridModel_->refresh();
-    StringGrid1->selectionModel()->setCurrentIndex(
+    gridView()->selectionModel()->setCurrentIndex(
         gridModel_->index(grid_.currentRow(), grid_.currentColumn()), QItemSelectionModel::ClearAndSelect);
 }
 
 void DatabaseRecordsPage::Memo2Change()
 {
     Guard([this] {
-        grid_.setFieldNames(MemoLines(Memo2));
+        grid_.setFieldNames(MemoLines(control<QPlainTextEdit>("Memo2")));
         showGrid();
     });
 }
 
 void DatabaseRecordsPage::StringGrid1Click()
 {
-    Guard([this] { ComboBox1->setEnabled(grid_.currentColumn() == InsertGrid::kValueColumn); });
+    Guard([this] { picker()->setEnabled(grid_.currentColumn() == InsertGrid::kValueColumn); });
 }
 
 void DatabaseRecordsPage::ComboBox1Change()
 {
     Guard([this] {
-        grid_.setCurrentValue(ComboBox1->currentText());
+        grid_.setCurrentValue(picker()->currentText());
         const QModelIndex value = gridModel_->index(grid_.currentRow(), InsertGrid::kValueColumn);
         emit gridModel_->dataChanged(value, value, {Qt::DisplayRole});
     });
@@ -156,7 +194,7 @@ void DatabaseRecordsPage::ComboBox1Change()
 
 void DatabaseRecordsPage::CheckBox3Click()
 {
-    Guard([this] { applySwitch(CheckBox3); });
+    Guard([this] { applySwitch(control<QCheckBox>("CheckBox3")); });
 }
 
 } // namespace zestrel

@@ -3,10 +3,7 @@
 #include "core/insertgrid.h"
 #include "mainwindow/settingspage.h"
 
-class QAbstractItemModel;
-class QCheckBox;
 class QComboBox;
-class QLineEdit;
 class QPlainTextEdit;
 
 namespace zestrel {
@@ -19,8 +16,8 @@ class GridView;
 class DatabaseRecordsPage : public SettingsPage {
     Q_OBJECT
 public:
-    // The value picker lists `fieldVariables`.
-    DatabaseRecordsPage(QAbstractItemModel* fieldVariables, QWidget* parent);
+    DatabaseRecordsPage(const PageParts& parts, QWidget* parent);
+    static const PageLayout& Layout();
 
     const InsertGrid& grid() const { return grid_; }
 
@@ -36,14 +33,11 @@ public slots:
 private:
     void writeHeadings();
     void showGrid();
+    GridView* gridView() const;
+    QComboBox* picker() const;
 
     InsertGrid grid_;
     GridTableModel* gridModel_;
-    QCheckBox* CheckBox3;
-    QLineEdit* Edit9;
-    QPlainTextEdit* Memo2;
-    GridView* StringGrid1;
-    QComboBox* ComboBox1;
 };
 
 } // namespace zestrel

@@ -127,6 +127,21 @@ QMessageBox::StandardButton MessageBoxes::confirm(const QString& text)
                                                                    : QMessageBox::Cancel;
 }
 
+QMessageBox::StandardButton MessageBoxes::askToSave(const QString& title, const QString& text)
+{
+    QMessageBox::StandardButton answer;
+    if (AnsweredInAdvance(Kind::Question, title, text, &answer))
+        return answer;
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    Prepare(box);
+    const int result = box.exec();
+    return result == QMessageBox::Save || result == QMessageBox::Discard
+        ? static_cast<QMessageBox::StandardButton>(result)
+        : QMessageBox::Cancel;
+}
+
 void MessageBoxes::setNextAnswer(QMessageBox::StandardButton answer)
 {
     Answers().enqueue(answer);

@@ -39,6 +39,9 @@ public:
     // screen position 300, 200. Returns the button chosen; closing the box
     // counts as Cancel.
     static QMessageBox::StandardButton confirm(const QString& text);
+    // A question with Save (default), Discard and Cancel (Escape), asked
+    // before unsaved changes would be lost. Closing the box counts as Cancel.
+    static QMessageBox::StandardButton askToSave(const QString& title, const QString& text);
 
     static void setNextAnswer(QMessageBox::StandardButton answer);
     static int pendingAnswers();

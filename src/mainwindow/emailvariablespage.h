@@ -3,42 +3,34 @@
 #include "mainwindow/mailserverdialog.h"
 #include "mainwindow/settingspage.h"
 
-class QCheckBox;
-class QLineEdit;
-class QListView;
-class QPushButton;
-
 namespace zestrel {
 
 class CheckListModel;
-class LabeledEdit;
 
 // The page "Email Variables": the mail's addresses and subject, the fields
-// it carries and the pages the visitor goes to.
+// it carries, the mail server and the pages the visitor goes to.
 class EmailVariablesPage : public SettingsPage {
     Q_OBJECT
 public:
-    explicit EmailVariablesPage(QWidget* parent);
+    EmailVariablesPage(const PageParts& parts, QWidget* parent);
+    static const PageLayout& Layout();
 
     // The entries of the mail list, one per line of the field list, all
     // unticked.
     void setMailEntries(const QStringList& entries);
+    // The ticked entries of the mail list, in its order.
+    QStringList tickedEntries() const;
+    // Ticks again each of the entries that the list still holds; returns
+    // those it no longer holds.
+    QStringList tickAgain(const QStringList& ticked);
 
 public slots:
     void CheckBox2Click();
     void Button3Click();
 
 private:
-    QCheckBox* CheckBox2;
-    QLineEdit* Edit6;
-    QLineEdit* Edit7;
-    QLineEdit* Edit8;
-    QPushButton* Button3;
+    CheckListModel* ticks_;
     MailDelivery delivery_; // what the dialog "Mail Server" holds
-    QListView* CheckListBox1;
-    CheckListModel* checkListModel_;
-    LabeledEdit* LabeledEdit1;
-    LabeledEdit* LabeledEdit2;
 };
 
 } // namespace zestrel

@@ -1,24 +1,22 @@
 #pragma once
 
 #include "core/insertgrid.h"
+#include "mainwindow/menus.h"
+#include "scriptgen/safe/check.h"
 #include "scriptgen/settings.h"
 
 #include <QMainWindow>
 
 #include <vector>
 
-class QAction;
-class QMenu;
-class QMenuBar;
 class QPlainTextEdit;
 class QStringListModel;
 class QTabWidget;
-class QToolBar;
-class QToolButton;
 
 namespace zestrel {
 class AlterDatabaseTablesPage;
 class DatabaseRecordsPage;
+class Document;
 class EmailVariablesPage;
 class OpenDialog;
 class SaveDialog;
@@ -28,9 +26,10 @@ class SettingsPage;
 class ViewDatabaseRecordsPage;
 } // namespace zestrel
 
-// The program's one main window: five pages of settings, the commands of the
-// tool bar and the menu, the compiled-script buffer and the wiring between
-// them. Each page owns its controls.
+// The program's one main window: the five pages of settings, the commands of
+// the tool bar and the menu, and the wiring between them. The document holds
+// the compiled script and the settings file; each page owns its controls.
+// The handlers keep their component-and-event names.
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
@@ -39,16 +38,16 @@ public:
 
     // Whether a compile has run since the start, the last New Script or the
     // last settings file opened.
-    bool ScriptCompiled() const { return scriptCompiled_; }
+    bool ScriptCompiled() const;
     // The compiled-script buffer, one entry per line.
-    const scriptgen::Lines& ScriptBuffer() const { return buffer_; }
+    const scriptgen::Lines& ScriptBuffer() const;
     const zestrel::InsertGrid& Grid() const;
     // The settings a compile would read right now.
     scriptgen::ScriptSettings CurrentSettings() const;
     // The pages, in the order of their tabs.
     const std::vector<zestrel::SettingsPage*>& Pages() const { return pages_; }
     // The settings file the window shows, or an empty name.
-    const QString& SettingsFile() const { return settingsFile_; }
+    const QString& SettingsFile() const;
 
     // Opens a settings file as Open Settings... does: the window shows its
     // settings, or keeps what it had and says what is wrong with the file.
@@ -78,55 +77,52 @@ public slots:
 
 protected:
     bool event(QEvent* event) override;
+    // The title-bar close button and Exit: unsaved changes to an open
+    // settings file are asked about first.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
-    void BuildToolBar(QWidget* client);
-    void BuildMenu();
-    // The button, file drops and dialog that read the field list from a form.
-    void SetUpFormReading();
-    void ReadFormFile(const QString& path);
-    // A file dropped onto the window: a settings file opens, any other is
-    // read as a form page.
-    void OpenDroppedFile(const QString& path);
-    void SetBuffer(scriptgen::Lines lines);
-    void ShowPage(QWidget* page);
-    // Whether the settings can be compiled; if not, lists every problem in
-    // one box and brings the first problem's box to the front.
-    bool SettingsCompile(const scriptgen::ScriptSettings& settings);
-    QWidget* ControlFor(scriptgen::Setting setting) const;
+    void connectCommands();
+    void showPage(QWidget* page);
+    // Reports the check's problems in one box and brings the first
+    // problem's control to the front.
+    void showProblems(const std::vector<scriptgen::Problem>& problems);
+    QWidget* controlFor(scriptgen::Setting setting) const;
 
-    // Settings files: the one shown in the caption, and the recent ones.
-    void SaveSettingsTo(const QString& name, bool askBeforeReplacing);
-    void SetSettingsFile(const QString& path);
-    void RememberRecent(const QString& path);
-    void UpdateRecentSettings();
-    void OpenRecentSettings(const QString& path);
+    // Reading the field list from a form page, chosen or dropped.
+    void readForm(const QString& path);
+    void openDroppedFile(const QString& path);
 
-    bool activated_ = false;
-    bool scriptCompiled_ = false;
-    scriptgen::Lines buffer_;
-    QString settingsFile_;
+    // Settings files: the caption names the open one and marks unsaved
+    // changes; the recent ones are listed in their menu.
+    bool saveSettingsTo(const QString& name, bool askBeforeReplacing);
+    void showSettingsFile();
+    void scheduleModifiedUpdate();
+    void updateModified();
+    // Before the window's settings would be lost: asks whether to save the
+    // changes to the open settings file, and saves them if so. Whether to go
+    // on; false when the user cancels or the save failed.
+    bool maybeSaveChanges();
+    void listRecentSettings();
+    void openRecentSettings(const QString& path);
 
-    QToolBar* ToolBar3 = nullptr;
-    QToolButton* ToolButton2 = nullptr;
-    QToolButton* ToolButton3 = nullptr;
-    QToolButton* ToolButton5 = nullptr;
-    QToolButton* ToolButton6 = nullptr;
-    QAction* Action1 = nullptr;
-    QMenuBar* MainMenu1 = nullptr;
-    QMenu* RecentSettings1 = nullptr;
-    QTabWidget* PageControl1 = nullptr;
-    zestrel::ScriptSetupPage* TabSheet1 = nullptr;
-    zestrel::EmailVariablesPage* TabSheet2 = nullptr;
-    zestrel::DatabaseRecordsPage* TabSheet3 = nullptr;
-    zestrel::ViewDatabaseRecordsPage* TabSheet4 = nullptr;
-    zestrel::AlterDatabaseTablesPage* TabSheet5 = nullptr;
+    zestrel::Document* document_;
+    zestrel::Commands commands_;
+    QTabWidget* tabs_ = nullptr;
+    zestrel::ScriptSetupPage* scriptSetup_ = nullptr;
+    zestrel::EmailVariablesPage* emailVariables_ = nullptr;
+    zestrel::DatabaseRecordsPage* databaseRecords_ = nullptr;
+    zestrel::ViewDatabaseRecordsPage* viewDatabaseRecords_ = nullptr;
+    zestrel::AlterDatabaseTablesPage* alterDatabaseTables_ = nullptr;
     std::vector<zestrel::SettingsPage*> pages_;
-    QPlainTextEdit* Memo5 = nullptr;
-    zestrel::SaveDialog* SaveDialog1 = nullptr;
-    zestrel::OpenDialog* OpenDialog1 = nullptr;
+    // The compiled script as the window shows it, a control never shown.
+    QPlainTextEdit* scriptBuffer_ = nullptr;
+    zestrel::SaveDialog* scriptDialog_ = nullptr;
+    zestrel::OpenDialog* formDialog_ = nullptr;
     zestrel::SettingsDialog* settingsDialog_ = nullptr;
-
-    // The entries "$" and a field name, listed by both value pickers.
+    // The entries "$" and a field name, listed by the mail list and both
+    // value pickers.
     QStringListModel* fieldVariables_ = nullptr;
+    bool activated_ = false;
+    bool modifiedUpdatePending_ = false;
 };

@@ -1,14 +1,10 @@
-// Reading the field list from the user's own HTML form: the button and file
-// drops, the choice among several forms, the field list replaced as one undo
-// step, the report, and the script name Save Script proposes next.
-#include "core/settingsfile.h"
+// Reading the field list from the user's own HTML form: file drops, the
+// choice among several forms, the field list replaced as one undo step, the
+// report, and the script name Save Script proposes next.
+#include "mainwindow/readform.h"
 #include "core/textrules.h"
 #include "formreader/formreader.h"
 #include "mainwindow/dialogs.h"
-#include "mainwindow/guard.h"
-#include "mainwindow/mainwindow.h"
-#include "mainwindow/scriptsetuppage.h"
-#include "scriptgen/safe/check.h"
 
 #include <QDir>
 #include <QDropEvent>
@@ -22,6 +18,8 @@
 #include <functional>
 #include <stdexcept>
 #include <utility>
+
+namespace zestrel {
 
 namespace {
 
@@ -137,7 +135,23 @@ QString ScriptForAction(const QString& page, const std::string& action)
     return QUrl::fromLocalFile(QFileInfo(page).absoluteFilePath()).resolved(url).toLocalFile();
 }
 
-// One undo step of the field list; the change runs Memo1Change.
+} // namespace
+
+QString TicksKept(const QStringList& ticked, const QStringList& dropped)
+{
+    if (ticked.isEmpty())
+        return {};
+    const qsizetype kept = ticked.size() - dropped.size();
+    QString text = kept == 1 ? QStringLiteral("\n\nThe mail list keeps 1 tick")
+                             : QStringLiteral("\n\nThe mail list keeps %1 ticks").arg(kept);
+    if (dropped.isEmpty())
+        return text + QLatin1Char('.');
+    return text +
+        QStringLiteral("; the form no longer has %1, so %2 dropped.")
+            .arg(dropped.join(QStringLiteral(", ")),
+                dropped.size() == 1 ? QStringLiteral("its tick was") : QStringLiteral("their ticks were"));
+}
+
 void ReplaceLines(QPlainTextEdit* memo, const std::vector<std::string>& lines)
 {
     QStringList text;
@@ -150,36 +164,15 @@ void ReplaceLines(QPlainTextEdit* memo, const std::vector<std::string>& lines)
     cursor.endEditBlock();
 }
 
-} // namespace
-
-void TForm1::SetUpFormReading()
+void AcceptFileDrops(QWidget* window, QWidget* fieldList, const std::function<void(const QString&)>& open)
 {
-    OpenDialog1 = new zestrel::OpenDialog(this);
-    OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
-    setAcceptDrops(true);
-    auto* drops = new FileDropFilter(this, [this](const QString& path) { OpenDroppedFile(path); });
-    installEventFilter(drops);
-    TabSheet1->fieldList()->viewport()->installEventFilter(drops);
+    window->setAcceptDrops(true);
+    auto* drops = new FileDropFilter(window, open);
+    window->installEventFilter(drops);
+    fieldList->installEventFilter(drops);
 }
 
-void TForm1::OpenDroppedFile(const QString& path)
-{
-    if (path.endsWith(QLatin1String(zestrel::kSettingsSuffix), Qt::CaseInsensitive))
-        OpenSettingsFile(path);
-    else
-        zestrel::Guard([this, &path] { ReadFormFile(path); });
-}
-
-void TForm1::Button1Click()
-{
-    zestrel::Guard([this] {
-        const QString path = OpenDialog1->execute(this);
-        if (!path.isEmpty())
-            ReadFormFile(path);
-    });
-}
-
-void TForm1::ReadFormFile(const QString& path)
+std::optional<FormRead> ReadFormPage(const QString& path, QWidget* parent)
 {
     QFile file(path);
     const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -190,32 +183,28 @@ void TForm1::ReadFormFile(const QString& path)
     const formreader::Page page = formreader::ReadForms({bytes.constData(), static_cast<std::size_t>(bytes.size())});
 
     const QString shown = QFileInfo(path).fileName();
-    const QString title = zestrel::ApplicationTitle();
+    const QString title = ApplicationTitle();
     if (!page.isHtml) {
-        zestrel::MessageBoxes::information(title,
+        MessageBoxes::information(title,
             QStringLiteral("%1 is not an HTML page; the field list is unchanged. Choose the page that holds your form.")
                 .arg(shown));
-        return;
+        return std::nullopt;
     }
     if (page.forms.empty()) {
-        zestrel::MessageBoxes::information(title,
+        MessageBoxes::information(title,
             QStringLiteral("%1 holds no form; the field list is unchanged. Choose the page that holds your form.")
                 .arg(shown));
-        return;
+        return std::nullopt;
     }
     int chosen = 0;
     if (page.forms.size() > 1) {
-        chosen = zestrel::FormChoice::choose(this, ChoiceEntries(page.forms));
+        chosen = FormChoice::choose(parent, ChoiceEntries(page.forms));
         if (chosen < 0 || chosen >= static_cast<int>(page.forms.size()))
-            return;
+            return std::nullopt;
     }
     const formreader::Form& form = page.forms[static_cast<std::size_t>(chosen)];
-    if (!form.fields.empty()) {
-        ReplaceLines(TabSheet1->fieldList(), form.fields);
-        TabSheet1->setFieldRules(form.rules);
-        if (const QString script = ScriptForAction(path, form.action); !script.isEmpty())
-            SaveDialog1->propose(script);
-    }
-    zestrel::MessageBoxes::information(
-        title, Report(shown, form, FormTitle(form, static_cast<std::size_t>(chosen), page.forms.size())));
+    return FormRead{form, Report(shown, form, FormTitle(form, static_cast<std::size_t>(chosen), page.forms.size())),
+        ScriptForAction(path, form.action)};
 }
+
+} // namespace zestrel

@@ -6,9 +6,7 @@
 #include "mainwindow/guard.h"
 
 #include <QCheckBox>
-#include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -16,90 +14,165 @@ namespace zestrel {
 
 namespace {
 
+using enum ControlKind;
+using scriptgen::Setting;
+
 const QColor kMaroon(0x80, 0x00, 0x00);
+
+const ControlRow kRows[] = {
+    {.kind = Group, .name = "GroupBox1", .bounds = {8, 16, 513, 153}, .caption = "Enter Variables"},
+    {.kind = Group, .name = "GroupBox3", .bounds = {8, 224, 513, 57}, .caption = "MySql Connection"},
+    {.kind = Group, .name = "GroupBox2", .bounds = {8, 296, 513, 57}, .caption = "Database"},
+    {.kind = Label, .name = "Label1", .parent = "GroupBox1", .bounds = {24, 24, 42, 13}, .caption = "example:"},
+    {.kind = Label,
+        .name = "Label2",
+        .parent = "GroupBox1",
+        .bounds = {72, 24, 248, 13},
+        .caption = "<input name=\"FIELD_NAME\" type=\"text\" value=\"\">"},
+    {.kind = Label, .name = "Label3", .parent = "GroupBox1", .bounds = {328, 24, 50, 13}, .caption = "Variable = "},
+    {.kind = Label, .name = "Label4", .parent = "GroupBox1", .bounds = {384, 24, 78, 13}, .caption = "FIELD_NAME"},
+    {.kind = ScrolledMemo,
+        .name = "Memo1",
+        .parent = "GroupBox1",
+        .bounds = {24, 48, 321, 81},
+        .setting = Setting::FieldList},
+    {.kind = Button, .name = "Button1", .parent = "GroupBox1", .bounds = {360, 48, 89, 25}, .caption = "Read Form..."},
+    {.kind = Button,
+        .name = "Button2",
+        .parent = "GroupBox1",
+        .bounds = {360, 80, 89, 25},
+        .caption = "Field Rules...",
+        .setting = Setting::FieldRules},
+    {.kind = Edit,
+        .name = "Edit4",
+        .parent = "GroupBox2",
+        .bounds = {224, 24, 145, 21},
+        .caption = "Database Name:",
+        .label = "Label8",
+        .labelBounds = {136, 32, 80, 13},
+        .setting = Setting::Database,
+        .governor = "CheckBox1"},
+    {.kind = Edit,
+        .name = "Edit1",
+        .parent = "GroupBox3",
+        .bounds = {40, 24, 89, 21},
+        .caption = "Host:",
+        .label = "Label5",
+        .labelBounds = {8, 32, 25, 13},
+        .setting = Setting::Host,
+        .governor = "CheckBox1",
+        .text = "localhost"},
+    {.kind = Edit,
+        .name = "Edit2",
+        .parent = "GroupBox3",
+        .bounds = {200, 24, 121, 21},
+        .caption = "Username:",
+        .label = "Label6",
+        .labelBounds = {144, 32, 51, 13},
+        .setting = Setting::UserName,
+        .governor = "CheckBox1"},
+    {.kind = Edit,
+        .name = "Edit3",
+        .parent = "GroupBox3",
+        .bounds = {384, 24, 121, 21},
+        .caption = "Password:",
+        .label = "Label7",
+        .labelBounds = {328, 32, 49, 13},
+        .setting = Setting::Password,
+        .governor = "CheckBox1"},
+    {.kind = Check,
+        .name = "CheckBox1",
+        .bounds = {8, 192, 137, 17},
+        .caption = "Use a MySql Database",
+        .setting = Setting::UseDatabase},
+    {.kind = Edit,
+        .name = "Edit17",
+        .bounds = {312, 190, 201, 21},
+        .caption = "Page template:",
+        .label = "Label26",
+        .labelBounds = {232, 194, 74, 13},
+        .setting = Setting::TemplatePage,
+        .governor = "CheckBox8",
+        .tip = "A page of your site, such as template.html beside the script, in which the safe script shows its "
+               "own pages: it puts them where the page holds <!-- zestrel -->, so your site's header and footer "
+               "surround them. Leave it empty for the script's own plain page."},
+    {.kind = Check,
+        .name = "CheckBox8",
+        .bounds = {8, 360, 233, 17},
+        .caption = "Safe script for PHP 8 (mysqli)",
+        .setting = Setting::Target,
+        .tip = "Compile a script for PHP 8.1 or later with mysqli that treats everything a visitor sends as data: "
+               "prepared statements, escaped pages, mail headers without line breaks, and changes only by a post "
+               "from your own site."},
+    {.kind = SecretEdit,
+        .name = "Edit15",
+        .bounds = {344, 358, 169, 21},
+        .caption = "Owner password:",
+        .label = "Label24",
+        .labelBounds = {264, 362, 76, 13},
+        .setting = Setting::OwnerPassword,
+        .governor = "CheckBox8",
+        .tip = "The password of the safe script's pages for you alone: the stored records, and creating or deleting "
+               "a table. Sign in there with the user name owner and this password. The script keeps only a salted "
+               "hash of it, and settings files never keep it."},
+};
+
+const PageLayout kLayout{"TabSheet1", "Script Setup", kRows};
 
 } // namespace
 
-ScriptSetupPage::ScriptSetupPage(QWidget* parent) : SettingsPage("TabSheet1", parent)
+const PageLayout& ScriptSetupPage::Layout()
 {
-    using scriptgen::ScriptSettings;
-    using scriptgen::Setting;
+    return kLayout;
+}
 
-    auto* GroupBox1 = AddGroupBox(this, "GroupBox1", {8, 16, 513, 153}, QStringLiteral("Enter Variables"));
-    AddLabel(GroupBox1, "Label1", {24, 24, 42, 13}, QStringLiteral("example:"));
-    auto* Label2 = AddLabel(
-        GroupBox1, "Label2", {72, 24, 248, 13}, QStringLiteral("<input name=\"FIELD_NAME\" type=\"text\" value=\"\">"));
-    Label2->setTextFormat(Qt::PlainText);
-    QPalette maroon = Label2->palette();
+ScriptSetupPage::ScriptSetupPage(const PageParts& parts, QWidget* parent)
+    : SettingsPage(kLayout, parts, parent), rules_(new FieldRulesModel(this))
+{
+    auto* example = control<QLabel>("Label2");
+    example->setTextFormat(Qt::PlainText);
+    QPalette maroon = example->palette();
     maroon.setColor(QPalette::WindowText, kMaroon);
-    Label2->setPalette(maroon);
-    AddLabel(GroupBox1, "Label3", {328, 24, 50, 13}, QStringLiteral("Variable = "));
-    auto* Label4 = AddLabel(GroupBox1, "Label4", {384, 24, 78, 13}, QStringLiteral("FIELD_NAME"));
-    Label4->setPalette(maroon);
-    QFont bold = Label4->font();
+    example->setPalette(maroon);
+    auto* name = control<QLabel>("Label4");
+    name->setPalette(maroon);
+    QFont bold = name->font();
     bold.setBold(true);
-    Label4->setFont(bold);
-    Memo1 = AddMemo(GroupBox1, "Memo1", {24, 48, 321, 81}, true);
-    Button1 = Place(new QPushButton(QStringLiteral("Read Form..."), GroupBox1), "Button1", {360, 48, 89, 25});
-    Button2 = Place(new QPushButton(QStringLiteral("Field Rules..."), GroupBox1), "Button2", {360, 80, 89, 25});
-    rules_ = new FieldRulesModel(this);
+    name->setFont(bold);
+
     rules_->setObjectName(QStringLiteral("FieldRules"));
+    bind(Setting::FieldRules,
+        {[this](scriptgen::ScriptSettings& s) { s.fieldRules = rules_->rules(); },
+            [this](const scriptgen::ScriptSettings& s) { rules_->setRules(s.fieldRules); },
+            [this] { rules_->setFields({}); }});
+    // The table is reset only with the field list, which says so itself.
+    connect(rules_, &QAbstractItemModel::dataChanged, this, &SettingsPage::edited);
 
-    CheckBox1 = AddCheckBox(this, "CheckBox1", {8, 192, 137, 17}, QStringLiteral("Use a MySql Database"));
-
-    auto* GroupBox3 = AddGroupBox(this, "GroupBox3", {8, 224, 513, 57}, QStringLiteral("MySql Connection"));
-    AddLabel(GroupBox3, "Label5", {8, 32, 25, 13}, QStringLiteral("Host:"));
-    Edit1 = AddEdit(GroupBox3, "Edit1", {40, 24, 89, 21}, QStringLiteral("localhost"));
-    AddLabel(GroupBox3, "Label6", {144, 32, 51, 13}, QStringLiteral("Username:"));
-    Edit2 = AddEdit(GroupBox3, "Edit2", {200, 24, 121, 21});
-    AddLabel(GroupBox3, "Label7", {328, 32, 49, 13}, QStringLiteral("Password:"));
-    Edit3 = AddEdit(GroupBox3, "Edit3", {384, 24, 121, 21});
-
-    auto* GroupBox2 = AddGroupBox(this, "GroupBox2", {8, 296, 513, 57}, QStringLiteral("Database"));
-    AddLabel(GroupBox2, "Label8", {136, 32, 80, 13}, QStringLiteral("Database Name:"));
-    Edit4 = AddEdit(GroupBox2, "Edit4", {224, 24, 145, 21});
-
-    CheckBox8 = AddCheckBox(this, "CheckBox8", {8, 360, 233, 17}, QStringLiteral("Safe script for PHP 8 (mysqli)"));
-    CheckBox8->setToolTip(QStringLiteral(
-        "Compile a script for PHP 8.1 or later with mysqli that treats everything a visitor sends as data: prepared "
-        "statements, escaped pages, mail headers without line breaks, and changes only by a post from your own "
-        "site."));
-    AddLabel(this, "Label24", {264, 362, 76, 13}, QStringLiteral("Owner password:"));
-    Edit15 = AddEdit(this, "Edit15", {344, 358, 169, 21});
-    Edit15->setEchoMode(QLineEdit::Password);
-    Edit15->setToolTip(QStringLiteral(
-        "The password of the safe script's pages for you alone: the stored records, and creating or deleting a "
-        "table. Sign in there with the user name owner and this password. The script keeps only a salted hash of "
-        "it, and settings files never keep it."));
-
-    QCheckBox* const safe = CheckBox8;
-    setControls({
-        Bind(Memo1, &ScriptSettings::fieldList, Setting::FieldList, nullptr),
-        {Button1, {}, nullptr, {}, {}, {}},
-        {Button2, Setting::FieldRules, nullptr, [this](ScriptSettings& s) { s.fieldRules = rules_->rules(); },
-            [this](const ScriptSettings& s) { rules_->setRules(s.fieldRules); }, [this] { rules_->setFields({}); }},
-        Bind(Edit4, &ScriptSettings::database, Setting::Database, CheckBox1),
-        Bind(Edit1, &ScriptSettings::host, Setting::Host, CheckBox1),
-        Bind(Edit2, &ScriptSettings::userName, Setting::UserName, CheckBox1),
-        Bind(Edit3, &ScriptSettings::password, Setting::Password, CheckBox1),
-        Bind(CheckBox1, &ScriptSettings::useDatabase, Setting::UseDatabase),
-        {CheckBox8, Setting::Target, nullptr,
-            [safe](ScriptSettings& s) {
-                s.target = safe->isChecked() ? scriptgen::Target::Safe : scriptgen::Target::Classic;
-            },
-            [safe](const ScriptSettings& s) { safe->setChecked(s.target == scriptgen::Target::Safe); }, {}},
-        Bind(Edit15, &ScriptSettings::ownerPassword, Setting::OwnerPassword, CheckBox8),
-    });
-    connect(CheckBox1, &QCheckBox::clicked, this, &ScriptSetupPage::CheckBox1Click);
-    connect(CheckBox8, &QCheckBox::clicked, this, &ScriptSetupPage::CheckBox8Click);
-    connect(Button2, &QPushButton::clicked, this, &ScriptSetupPage::Button2Click);
+    connect(control<QCheckBox>("CheckBox1"), &QCheckBox::clicked, this, &ScriptSetupPage::CheckBox1Click);
+    connect(safeSwitch(), &QCheckBox::clicked, this, &ScriptSetupPage::CheckBox8Click);
+    connect(control<QPushButton>("Button2"), &QPushButton::clicked, this, &ScriptSetupPage::Button2Click);
     // The rules follow the field list.
-    connect(Memo1, &QPlainTextEdit::textChanged, rules_, [this] { rules_->setFields(MemoLines(Memo1)); });
+    connect(fieldList(), &QPlainTextEdit::textChanged, rules_, [this] { rules_->setFields(MemoLines(fieldList())); });
+}
+
+QPlainTextEdit* ScriptSetupPage::fieldList() const
+{
+    return control<QPlainTextEdit>("Memo1");
+}
+
+QPushButton* ScriptSetupPage::readFormButton() const
+{
+    return control<QPushButton>("Button1");
+}
+
+QCheckBox* ScriptSetupPage::safeSwitch() const
+{
+    return control<QCheckBox>("CheckBox8");
 }
 
 void ScriptSetupPage::CheckBox1Click()
 {
-    Guard([this] { applySwitch(CheckBox1); });
+    Guard([this] { applySwitch(control<QCheckBox>("CheckBox1")); });
 }
 
 void ScriptSetupPage::setFieldRules(const std::vector<scriptgen::FieldRule>& rules)
@@ -117,7 +190,7 @@ void ScriptSetupPage::Button2Click()
 
 void ScriptSetupPage::CheckBox8Click()
 {
-    Guard([this] { applySwitch(CheckBox8); });
+    Guard([this] { applySwitch(safeSwitch()); });
 }
 
 } // namespace zestrel

@@ -1,52 +1,54 @@
 #pragma once
 
+#include "mainwindow/controlrow.h"
 #include "scriptgen/settings.h"
 
+#include <QHash>
 #include <QWidget>
 
 #include <functional>
-#include <optional>
 #include <vector>
 
+class QAbstractItemModel;
 class QCheckBox;
-class QComboBox;
-class QLineEdit;
-class QPlainTextEdit;
 
 namespace zestrel {
 
-// One control of a page: the setting it shows, the switch that enables it,
-// and how it reads that setting, shows it and clears it for New Script.
-struct PageControl {
-    QWidget* widget = nullptr;
-    std::optional<scriptgen::Setting> setting; // none for a button or the value picker
-    QCheckBox* governor = nullptr; // the section switch that enables it; none for the ungoverned
+// How a page reads a setting from its control, shows it there and clears it
+// for New Script.
+struct Binding {
     std::function<void(scriptgen::ScriptSettings&)> read;
     std::function<void(const scriptgen::ScriptSettings&)> show;
     std::function<void()> clear; // empty: New Script leaves the control as it is
 };
 
-// What New Script does to a single-line box.
-enum class OnNewScript { Empty, Keep };
+// What a page takes from the window to make its controls: the list the
+// pickers offer (the form's fields as "$name"), and the maker of the controls
+// its class makes itself.
+struct PageParts {
+    QAbstractItemModel* fieldVariables = nullptr;
+    std::function<QWidget*(const ControlRow& row, QWidget* parent)> makeCustom;
+};
 
-// Rows for the common kinds of control, each bound to its member of the
-// settings. A multi-line edit, the value picker and a single-line box are
-// emptied by New Script without reporting a change; a switch is left alone.
-PageControl Bind(QLineEdit* edit, std::string scriptgen::ScriptSettings::*member, scriptgen::Setting setting,
-    QCheckBox* governor, OnNewScript onNewScript = OnNewScript::Empty);
-PageControl Bind(QPlainTextEdit* memo, scriptgen::Lines scriptgen::ScriptSettings::*member, scriptgen::Setting setting,
-    QCheckBox* governor);
-PageControl Bind(
-    QComboBox* combo, std::string scriptgen::ScriptSettings::*member, scriptgen::Setting setting, QCheckBox* governor);
-PageControl Bind(QCheckBox* check, bool scriptgen::ScriptSettings::*member, scriptgen::Setting setting);
+// One control of a page as made from its row.
+struct PageControl {
+    const ControlRow* row;
+    QWidget* widget;
+    Binding binding;
+    QCheckBox* governor = nullptr; // the switch that enables it; none for the ungoverned
+};
 
-// A tab page of the main window. It owns its controls and lists each of them
-// once, in its table, in the order the keyboard focus takes them.
+// A tab page of the main window, made from its rows: it owns their controls,
+// reads, shows and clears their settings, enables each while its switch is
+// ticked, and takes the keyboard focus through them in the order of the rows.
+// A control of a kind of setting that a plain box cannot show (the mail list,
+// the grid, the dialogs' settings) gets its binding from the page's class.
 class SettingsPage : public QWidget {
     Q_OBJECT
 public:
-    SettingsPage(const char* name, QWidget* parent);
+    SettingsPage(const PageLayout& layout, const PageParts& parts, QWidget* parent);
 
+    const PageLayout& layout() const { return layout_; }
     const std::vector<PageControl>& controls() const { return controls_; }
 
     // Adds this page's part of the settings.
@@ -62,18 +64,39 @@ public:
     // The control that shows the setting, or none on this page.
     QWidget* controlFor(scriptgen::Setting setting) const;
 
+    // Finds the switches of the rows that name one on another page.
+    void findSwitches(const std::function<QCheckBox*(const char*)>& find);
+    // A switch of this page, by name.
+    QCheckBox* switchNamed(const char* name) const;
+
     // Enables every governed control while its switch is ticked, and
     // disables it while it is not.
     void applySwitches();
-
-protected:
-    // Sets the table: the focus order follows it.
-    void setControls(std::vector<PageControl> controls);
-    // Enables every control the switch governs while it is ticked, in the
-    // order of the table, and disables them while it is not.
+    // The same for the controls of one switch.
     void applySwitch(const QCheckBox* governor);
 
+signals:
+    // A setting of the page may have changed.
+    void edited();
+
+protected:
+    // The control a row made, by the row's name.
+    template <typename Widget> Widget* control(const char* name) const
+    {
+        return qobject_cast<Widget*>(widgets_.value(QLatin1String(name)));
+    }
+    // The binding of a control whose setting no plain box shows.
+    void bind(scriptgen::Setting setting, Binding binding);
+    // Says edited() whenever the control's setting changes: a list or grid
+    // once it has its model.
+    void watch(QWidget* widget) const;
+
 private:
+    QWidget* make(const ControlRow& row, const PageParts& parts);
+    Binding plainBinding(const ControlRow& row, QWidget* widget) const;
+
+    const PageLayout& layout_;
+    QHash<QString, QWidget*> widgets_;
     std::vector<PageControl> controls_;
 };
 

@@ -1,8 +1,8 @@
 #include "scriptgen/compiler.h"
 
+#include "scriptgen/phpline.h"
 #include "scriptgen/safe/sections.h"
 #include "scriptgen/sections/sections.h"
-#include "scriptgen/sections/text.h"
 
 namespace scriptgen {
 
@@ -33,7 +33,7 @@ std::size_t EstimateLineCount(const ScriptSettings& s)
 
 std::string AssignmentLine(const std::string& name)
 {
-    return text::Concat("$", name, " = $_POST['", name, "'];");
+    return PhpLine().Code("$", name, " = $_POST['", name, "'];").Take();
 }
 
 Lines CompileScript(const ScriptSettings& settings)
@@ -47,7 +47,7 @@ Lines CompileScript(const ScriptSettings& settings)
     script.emplace_back("<?php");
     script.emplace_back();
     for (const std::string& field : settings.fieldList)
-        if (text::HoldsText(field))
+        if (HoldsText(field))
             script.push_back(AssignmentLine(field));
     script.emplace_back();
 

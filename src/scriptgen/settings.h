@@ -2,6 +2,8 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
+#include <variant>
 #include <vector>
 
 namespace scriptgen {
@@ -12,6 +14,8 @@ using Lines = std::vector<std::string>;
 struct MailItem {
     std::string text;
     bool checked = false;
+
+    bool operator==(const MailItem&) const = default;
 };
 
 // What the form's own HTML asks of one field, as the browser checks it, for
@@ -26,6 +30,7 @@ struct FieldRule {
     std::string type;
     std::string minLength, maxLength; // whole numbers
     std::string pattern; // a JavaScript regular expression, matched against the whole value
+    std::string title; // the form's hint for the pattern, said when a value does not match it
     std::string min, max, step; // numbers, or dates and times as the type writes them
     Lines choices; // the values a select, radio group or check boxes allow; empty: any
     bool multiple = false; // several values may come (check boxes, select multiple), or a list of addresses
@@ -51,43 +56,11 @@ struct SmtpServer {
 enum class Target { Classic, Safe };
 
 // Each setting by name, in the order the window shows them, so that a report
-// about the settings can say which one it concerns.
+// about the settings can say which one it concerns. settings.def lists them.
 enum class Setting {
-    FieldList,
-    FieldRules,
-    UseDatabase,
-    Host,
-    UserName,
-    Password,
-    Database,
-    Target,
-    OwnerPassword,
-    SendMail,
-    Recipient,
-    Subject,
-    Sender,
-    MailServer,
-    MailVariables,
-    SuccessPage,
-    FailurePage,
-    InsertRecord,
-    InsertTable,
-    InsertFields,
-    InsertValues,
-    DisplayAll,
-    RecordsPublic,
-    DisplayAllTable,
-    DisplayAllFields,
-    DisplaySpecific,
-    DisplaySpecificTable,
-    WhereField,
-    WhereValue,
-    DisplaySpecificFields,
-    CreateTable,
-    CreateTableName,
-    CreateTableFields,
-    DropTable,
-    DropTableName,
+#define ZESTREL_SETTING(name, member, key, kind, variable) name,
+#include "scriptgen/settings.def"
+#undef ZESTREL_SETTING
 };
 
 // Everything a compile reads from the main window, captured at the moment of
@@ -126,6 +99,11 @@ struct ScriptSettings {
     std::vector<MailItem> mailVariables;
     std::string successPage, failurePage;
 
+    // A page of the site that surrounds the safe script's own pages: a path
+    // on the server, absolute or from the script's folder; empty for the
+    // built-in page.
+    std::string templatePage;
+
     // Insert record: the table, its columns, and the value column of the
     // mapping grid (data rows top to bottom, empty cells included).
     std::string insertTable;
@@ -144,6 +122,38 @@ struct ScriptSettings {
     std::string createTableName;
     Lines createTableFields;
     std::string dropTableName;
+
+    bool operator==(const ScriptSettings&) const = default;
 };
+
+// How a settings file keeps a setting: a text, a list of lines, a list of the
+// grid's cells, a switch, the script's target, the ticks of the mail list,
+// the rules of the fields, the mail server; a password is never kept.
+enum class SettingKind { Text, Secret, Lines, Cells, Switch, Target, Ticks, Rules, Smtp };
+
+// What settings.def says of one setting.
+struct SettingInfo {
+    Setting setting;
+    std::string_view key; // in settings files, and on the command line
+    SettingKind kind;
+    std::string_view variable; // the environment variable of a password; empty for the rest
+    std::variant<std::string ScriptSettings::*, Lines ScriptSettings::*, bool ScriptSettings::*,
+        Target ScriptSettings::*, std::vector<MailItem> ScriptSettings::*, std::vector<FieldRule> ScriptSettings::*,
+        std::optional<SmtpServer> ScriptSettings::*>
+        member;
+};
+
+// Every setting, in the order of settings.def.
+inline constexpr SettingInfo kSettingTable[] = {
+#define ZESTREL_SETTING(name, member, key, kind, variable)                                                             \
+    {Setting::name, key, SettingKind::kind, variable, &ScriptSettings::member},
+#include "scriptgen/settings.def"
+#undef ZESTREL_SETTING
+};
+
+constexpr const SettingInfo& InfoOf(Setting setting)
+{
+    return kSettingTable[static_cast<std::size_t>(setting)];
+}
 
 } // namespace scriptgen

@@ -6,6 +6,7 @@
 #include "rulesfixture.h"
 #include "support.h"
 
+#include "scriptgen/compiler.h"
 #include "scriptgen/safe/check.h"
 
 #include <QByteArray>
@@ -278,6 +279,58 @@ TEST_F(BrowserAgrees, OnEveryValueTheBrowserWouldPost)
     EXPECT_GE(refused, 30);
     EXPECT_GE(compared - refused, 30);
     std::printf("%d cases compared with Chromium, %d refused by both\n", compared, refused);
+}
+
+// Chromium shows the safe script's pages in their own style, or inside a page
+// of the site with the site's style sheet and <style>, and the policy refuses
+// nothing on them but a script of the site's page.
+TEST(BrowserShows, PagesInTheirStyleOrTheSitesTemplate)
+{
+    const e2e::TempDir dir;
+    const std::string head = "<!DOCTYPE html><html><head><title>Shop</title><link rel=\"stylesheet\" href=\"site.css\">"
+                             "<style>header{color:rgb(0, 0, 128)}</style>";
+    const std::string body = "</head><body><header>Shop</header><main><!-- zestrel --></main></body></html>";
+    e2e::WriteFile(dir.path() / "site.html", head + body);
+    e2e::WriteFile(dir.path() / "scripted.html", head + "<script>document.title = 'ran'</script>" + body);
+    e2e::WriteFile(dir.path() / "site.css", "body{font-family:monospace}");
+    scriptgen::ScriptSettings s;
+    s.target = scriptgen::Target::Safe;
+    s.fieldList = {"name"};
+    s.sendMail = true;
+    s.recipient = "owner@shop.test";
+    s.subject = "Hello";
+    s.mailVariables = {{"$name", true}};
+    s.successPage = "thanks.html";
+    s.failurePage = "sorry.html";
+    const struct {
+        std::string page; // the template
+        std::string font, header; // as computed; empty header: none
+        std::vector<std::string> violations;
+    } cases[] = {{"", "system-ui", "", {}}, {"site.html", "monospace", "rgb(0, 0, 128)", {}},
+        {"scripted.html", "monospace", "rgb(0, 0, 128)", {"script-src-elem inline"}}};
+    std::vector<std::string> argv{"/usr/bin/python3", ZESTREL_PAGELOOK, "--chromium", ZESTREL_CHROMIUM};
+    const e2e::PhpServer server(ZESTREL_PHP, "127.0.0.1", dir.path(), {"sys_temp_dir=" + dir.path().string()});
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        s.templatePage = cases[i].page;
+        e2e::WriteScript(dir.path() / ("page" + std::to_string(i) + ".php"), scriptgen::CompileScript(s));
+        argv.push_back("http://127.0.0.1:" + std::to_string(server.port()) + "/page" + std::to_string(i) + ".php");
+    }
+    const e2e::ProcessResult run =
+        e2e::Run(argv, {e2e::PathEntry(), "HOME=" + std::string(getenv("HOME") ? getenv("HOME") : "/tmp")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const QJsonArray looks = QJsonDocument::fromJson(QByteArray::fromStdString(run.out)).array();
+    ASSERT_EQ(looks.size(), static_cast<qsizetype>(std::size(cases))) << run.out;
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].page);
+        const QJsonObject look = looks[static_cast<qsizetype>(i)].toObject();
+        EXPECT_EQ(look.value("title").toString().toStdString(), "This address only takes the posts of its form.");
+        EXPECT_TRUE(look.value("font").toString().startsWith(Text(cases[i].font))) << run.out;
+        EXPECT_EQ(look.value("header").toString().toStdString(), cases[i].header);
+        std::vector<std::string> violations;
+        for (const auto& v : look.value("violations").toArray())
+            violations.push_back(v.toString().toStdString());
+        EXPECT_EQ(violations, cases[i].violations) << run.out;
+    }
 }
 
 } // namespace

@@ -41,7 +41,7 @@ TEST(SafeLiteralTest, PhpSeesEveryTextExactlyAsTyped)
     std::string expected;
     for (int i = 0; i < 500; ++i) {
         const std::string text = hostile.Text();
-        script.push_back("echo strtoupper(bin2hex(" + scriptgen::safe::PhpString(text) + ")), \"\\n\";");
+        script.push_back("echo strtoupper(bin2hex(" + scriptgen::PhpString(text) + ")), \"\\n\";");
         expected += Hex(text) + "\n";
     }
     const e2e::TempDir dir;

@@ -37,6 +37,7 @@ struct Sent {
     std::string location;
     std::string log;
     double seconds = 0;
+    std::string body;
     std::string transcript; // of every connection the post made, in order
     std::vector<std::string> messages; // as the server stored them, after DATA
     std::vector<std::string> envelopes;
@@ -99,12 +100,14 @@ protected:
 
     // Posts the form to the compiled script; `ini` comes after the test's own
     // PHP settings, and wins over them.
-    Sent Post(const ScriptSettings& settings, const e2e::Form& form, const std::vector<std::string>& ini = {})
+    Sent Post(const ScriptSettings& settings, const e2e::Form& form, const std::vector<std::string>& ini = {},
+        const std::vector<std::string>& env = {})
     {
-        return Post(scriptgen::CompileScript(settings), form, ini);
+        return Post(scriptgen::CompileScript(settings), form, ini, env);
     }
 
-    Sent Post(const scriptgen::Lines& lines, const e2e::Form& form, const std::vector<std::string>& ini)
+    Sent Post(const scriptgen::Lines& lines, const e2e::Form& form, const std::vector<std::string>& ini,
+        const std::vector<std::string>& env = {})
     {
         const std::filesystem::path script = dir_.path() / ("mail" + std::to_string(++posts_) + ".php");
         e2e::WriteScript(script, lines);
@@ -115,6 +118,7 @@ protected:
         request.body = e2e::EncodeForm(form);
         request.env = {"HTTP_HOST=shop.test", "HTTP_SEC_FETCH_SITE=same-origin",
             "REMOTE_ADDR=10.8." + std::to_string(posts_ / 250) + "." + std::to_string(posts_ % 250 + 1)};
+        request.env.insert(request.env.end(), env.begin(), env.end());
         request.ini = {
             "openssl.cafile=" + state_["CA"], "sys_temp_dir=" + dir_.path().string(), "sendmail_path=\"exit 1\""};
         request.ini.insert(request.ini.end(), ini.begin(), ini.end());
@@ -122,6 +126,7 @@ protected:
         const e2e::CgiResponse run = e2e::RunCgi(ZESTREL_PHP_CGI, script, request);
         Sent sent;
         sent.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        sent.body = run.body;
         sent.log = run.errors;
         const std::size_t status = run.headers.find("Status: ");
         sent.status = status == std::string::npos ? 200 : std::stoi(run.headers.substr(status + 8, 3));
@@ -244,7 +249,8 @@ TEST_F(Smtp, MailArrivesExactlyThroughEachKindOfServer)
         EXPECT_TRUE(headers.count("Date") == 1 && headers.at("Date").size() >= 29) << message.substr(0, 300);
         const std::string id = headers.count("Message-ID") ? headers.at("Message-ID") : "";
         EXPECT_TRUE(id.size() == 44 && id.starts_with("<") && id.ends_with("@shop.test>")) << id;
-        EXPECT_EQ(body, "Your name: Zo\xc3\xab\r\nemail: ada@example.org\r\nmessage: " + c.message + "\r\n");
+        EXPECT_EQ(
+            body, "Your name: Zo\xc3\xab\r\nemail: ada@example.org\r\nmessage: " + e2e::MailValue(c.message) + "\r\n");
 
         // What crossed the wire: encryption before the account, the greeting
         // again after STARTTLS, the sign-in the server offers, and a goodbye.
@@ -264,6 +270,26 @@ TEST_F(Smtp, MailArrivesExactlyThroughEachKindOfServer)
             EXPECT_GT(t.rfind("C: EHLO "), tls) << t;
         }
         EXPECT_NE(t.find("C: QUIT\r\nS: 221"), std::string::npos) << t;
+    }
+}
+
+// The owner's test mail from the self-check goes through the server as the
+// form's mail does; the page shows the conversation, but no password in any
+// form the sign-in sent it.
+TEST_F(Smtp, TheSelfCheckShowsTheTestMailsConversationWithoutThePassword)
+{
+    for (const char* listener : {"STARTTLS", "LOGIN"}) {
+        SCOPED_TRACE(listener);
+        ScriptSettings s = Settings(listener, std::string(listener) == "LOGIN" ? Security::Tls : Security::StartTls);
+        s.ownerPassword = "correct horse battery";
+        const Sent sent = Post(s, {{"zestrel_test_mail", "1"}}, {},
+            {"QUERY_STRING=check", "HTTPS=on", "HTTP_AUTHORIZATION=Basic " + e2e::Base64("owner:" + s.ownerPassword)});
+        EXPECT_EQ(sent.status, 200);
+        ASSERT_EQ(sent.messages.size(), 1U) << sent.body;
+        EXPECT_NE(sent.body.find("S: 235 "), std::string::npos) << sent.body;
+        for (const std::string& secret : {Password(), e2e::Base64(Password()),
+                 e2e::Base64(std::string(1, '\0') + s.smtp->userName + '\0' + Password())})
+            EXPECT_EQ(sent.body.find(secret), std::string::npos) << secret << "\n" << sent.body;
     }
 }
 
@@ -307,6 +333,8 @@ TEST_F(Smtp, EveryFailureGivesTheFailurePageAndOneLogLine)
             },
             "the mail server answered \"450 4.2.1 Mailbox busy, try again later\" to RCPT TO:<deferred@shop.test>",
             true},
+        {"plain text slipped in with the 220 to STARTTLS", [&] { return Settings("INJECT", Security::StartTls); },
+            "sent more than its 220 to STARTTLS", false},
     };
     for (const FailureCase& c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,18 +1,24 @@
 #include "support.h"
 
 #include <algorithm>
+#include <arpa/inet.h>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <map>
+#include <netinet/in.h>
 #include <sstream>
 #include <stdexcept>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace e2e {
@@ -287,6 +293,231 @@ CgiResponse RunCgi(const std::string& phpCgi, const std::filesystem::path& scrip
     return response;
 }
 
+namespace {
+
+// A TCP connection to 127.0.0.1:port, or -1.
+int Connect(int port)
+{
+    const int sock = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (sock >= 0 && connect(sock, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+        return sock;
+    if (sock >= 0)
+        close(sock);
+    return -1;
+}
+
+// A port nothing listens on now, on IPv6 when the address is one.
+int FreePort(bool ipv6)
+{
+    const int sock = socket(ipv6 ? AF_INET6 : AF_INET, SOCK_STREAM, 0);
+    sockaddr_storage address{};
+    socklen_t size = ipv6 ? sizeof(sockaddr_in6) : sizeof(sockaddr_in);
+    address.ss_family = ipv6 ? AF_INET6 : AF_INET;
+    int port = 0;
+    if (sock >= 0 && bind(sock, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
+        getsockname(sock, reinterpret_cast<sockaddr*>(&address), &size) == 0)
+        port = ntohs(ipv6 ? reinterpret_cast<sockaddr_in6*>(&address)->sin6_port
+                          : reinterpret_cast<sockaddr_in*>(&address)->sin_port);
+    if (sock >= 0)
+        close(sock);
+    return port;
+}
+
+} // namespace
+
+PhpServer::PhpServer(const std::string& php, const std::string& listen, const std::filesystem::path& folder,
+    const std::vector<std::string>& ini)
+{
+    const int port = FreePort(listen.starts_with("["));
+    std::vector<std::string> argv{php, "-S", listen + ":" + std::to_string(port), "-t", folder.string()};
+    for (const std::string& setting : ini) {
+        argv.emplace_back("-d");
+        argv.push_back(setting);
+    }
+    std::vector<char*> args = CStrings(argv);
+    std::vector<std::string> env{PathEntry()};
+    std::vector<char*> envp = CStrings(env);
+    pid_ = fork();
+    if (pid_ == 0) {
+        const int quiet = open("/dev/null", O_WRONLY);
+        dup2(quiet, 1);
+        dup2(quiet, 2);
+        execve(args[0], args.data(), envp.data());
+        _exit(127);
+    }
+    for (int wait = 0; pid_ > 0 && wait < 500; ++wait) {
+        if (const int sock = Connect(port); sock >= 0) {
+            close(sock);
+            port_ = port;
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+PhpServer::~PhpServer()
+{
+    if (pid_ > 0) {
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+}
+
+namespace {
+
+pid_t Start(const std::vector<std::string>& argv, const std::filesystem::path& output)
+{
+    std::vector<char*> args = CStrings(argv);
+    std::vector<std::string> env{PathEntry()};
+    std::vector<char*> envp = CStrings(env);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int log = open(output.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+        dup2(log, 1);
+        dup2(log, 2);
+        setsid();
+        execve(args[0], args.data(), envp.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+// Debian names php-fpm after PHP's version.
+std::string FpmProgram()
+{
+    std::string found;
+    for (const auto& entry : std::filesystem::directory_iterator("/usr/sbin"))
+        if (entry.path().filename().string().starts_with("php-fpm"))
+            found = std::max(found, entry.path().string());
+    return found;
+}
+
+void Stop(pid_t pid)
+{
+    if (pid > 0) {
+        kill(pid, SIGTERM);
+        waitpid(pid, nullptr, 0);
+    }
+}
+
+} // namespace
+
+bool ApacheFpm::Installed()
+{
+    return std::filesystem::exists("/usr/sbin/apache2") && !FpmProgram().empty();
+}
+
+ApacheFpm::ApacheFpm(const std::filesystem::path& folder, const std::vector<std::string>& ini)
+{
+    const std::filesystem::path dir = run_.path();
+    const bool root = geteuid() == 0;
+    // FPM listens on loopback, where Apache's children reach it as any user.
+    const int fpmPort = FreePort(false);
+    std::string pool = "[global]\npid = " + (dir / "fpm.pid").string() + "\nerror_log = " + (dir / "fpm.log").string() +
+        "\ndaemonize = no\n[site]\nlisten = 127.0.0.1:" + std::to_string(fpmPort) +
+        "\npm = static\npm.max_children = 2\ncatch_workers_output = yes\n";
+    if (root)
+        pool += "user = root\ngroup = root\n";
+    for (const std::string& setting : ini) {
+        const std::size_t is = setting.find('=');
+        pool += "php_admin_value[" + setting.substr(0, is) + "] = " + setting.substr(is + 1) + "\n";
+    }
+    WriteFile(dir / "fpm.conf", pool);
+    const int port = FreePort(false);
+    const std::string modules = "/usr/lib/apache2/modules/";
+    std::string conf = "ServerName localhost\nListen 127.0.0.1:" + std::to_string(port) + "\nPidFile " +
+        (dir / "apache.pid").string() + "\nErrorLog " + (dir / "apache.log").string() + "\nDefaultRuntimeDir " +
+        dir.string() + "\nMutex file:" + dir.string() + " default\n";
+    for (const char* module : {"mpm_event", "authz_core", "proxy", "proxy_fcgi"})
+        conf += "LoadModule " + std::string(module) + "_module " + modules + "mod_" + module + ".so\n";
+    if (root)
+        conf += "User www-data\nGroup www-data\n";
+    conf += "DocumentRoot " + folder.string() + "\n<Directory " + folder.string() +
+        ">\n    Require all granted\n    CGIPassAuth On\n</Directory>\n<FilesMatch \"\\.php$\">\n    SetHandler "
+        "\"proxy:fcgi://127.0.0.1:" +
+        std::to_string(fpmPort) + "\"\n</FilesMatch>\n";
+    WriteFile(dir / "apache.conf", conf);
+
+    std::vector<std::string> fpm{FpmProgram(), "--fpm-config", (dir / "fpm.conf").string()};
+    if (root)
+        fpm.emplace_back("-R");
+    fpm_ = Start(fpm, dir / "fpm.out");
+    apache_ = Start({"/usr/sbin/apache2", "-f", (dir / "apache.conf").string(), "-DFOREGROUND"}, dir / "apache.out");
+    for (int wait = 0; wait < 500; ++wait) {
+        const int web = Connect(port);
+        const int php = web >= 0 ? Connect(fpmPort) : -1;
+        for (const int sock : {web, php})
+            if (sock >= 0)
+                close(sock);
+        if (php >= 0) {
+            port_ = port;
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+ApacheFpm::~ApacheFpm()
+{
+    Stop(apache_);
+    Stop(fpm_);
+}
+
+std::string ApacheFpm::why() const
+{
+    std::string said;
+    for (const char* log : {"apache.out", "apache.log", "fpm.out", "fpm.log"})
+        if (std::filesystem::exists(run_.path() / log))
+            said += std::string(log) + ":\n" + ReadFile(run_.path() / log);
+    return said;
+}
+
+HttpResponse Http(int port, const std::string& method, const std::string& path, const std::vector<std::string>& headers,
+    const std::string& body)
+{
+    std::string request = method + " " + path + " HTTP/1.0\r\n";
+    for (const std::string& header : headers)
+        request += header + "\r\n";
+    if (method == "POST")
+        request += "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " + std::to_string(body.size()) +
+            "\r\n";
+    request += "\r\n" + body;
+    const int sock = Connect(port);
+    if (sock < 0)
+        throw std::runtime_error("cannot connect to port " + std::to_string(port));
+    for (std::size_t sent = 0; sent < request.size();) {
+        const ssize_t n = send(sock, request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
+        if (n <= 0)
+            break;
+        sent += static_cast<std::size_t>(n);
+    }
+    std::string answer;
+    char buffer[65536];
+    for (ssize_t n; (n = recv(sock, buffer, sizeof buffer, 0)) > 0;)
+        answer.append(buffer, static_cast<std::size_t>(n));
+    close(sock);
+    HttpResponse response;
+    const std::size_t split = answer.find("\r\n\r\n");
+    std::istringstream lines(answer.substr(0, split));
+    std::string line;
+    if (std::getline(lines, line) && line.size() > 12)
+        response.status = std::stoi(line.substr(9, 3));
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        const std::size_t colon = line.find(':');
+        if (colon != std::string::npos)
+            response.headers[line.substr(0, colon)] = line.substr(std::min(colon + 2, line.size()));
+    }
+    if (split != std::string::npos)
+        response.body = answer.substr(split + 4);
+    return response;
+}
+
 std::map<std::string, std::string> ReadState(const std::string& stateFile)
 {
     std::map<std::string, std::string> values;
@@ -356,6 +587,21 @@ std::vector<std::string> PostedKeys(const std::string& phpCgi, const Form& form)
     for (std::string key; std::getline(lines, key);)
         keys.push_back(key);
     return keys;
+}
+
+std::string MailValue(std::string_view value)
+{
+    std::string out;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (value[i] == '\r' || value[i] == '\n') {
+            if (value[i] == '\r' && i + 1 < value.size() && value[i + 1] == '\n')
+                ++i;
+            out += "\r\n    ";
+        } else {
+            out += value[i];
+        }
+    }
+    return out;
 }
 
 } // namespace e2e

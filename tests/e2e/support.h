@@ -9,6 +9,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 #include <utility>
 #include <vector>
 
@@ -64,6 +65,10 @@ std::string Base64(std::string_view bytes);
 // stands for, decoded from base64 on its own, in order.
 std::vector<std::string> EncodedWords(std::string_view text);
 
+// A value as the mail carries it: each of its further lines indented, so
+// that none passes for a line of another field.
+std::string MailValue(std::string_view value);
+
 // A posted form, its fields in the order a browser sends them.
 using Form = std::vector<std::pair<std::string, std::string>>;
 
@@ -90,6 +95,56 @@ struct CgiResponse {
 // Runs `script` with the php-cgi program `phpCgi`; PHP's own messages go to
 // the errors, never into the page.
 CgiResponse RunCgi(const std::string& phpCgi, const std::filesystem::path& script, const CgiRequest& request);
+
+// PHP's built-in web server on a free port of `listen` ("127.0.0.1",
+// "[::]"), serving the folder, for as long as the object lives; port() is 0
+// when it did not start.
+class PhpServer {
+public:
+    PhpServer(const std::string& php, const std::string& listen, const std::filesystem::path& folder,
+        const std::vector<std::string>& ini);
+    ~PhpServer();
+    PhpServer(const PhpServer&) = delete;
+    PhpServer& operator=(const PhpServer&) = delete;
+    int port() const { return port_; }
+
+private:
+    pid_t pid_ = -1;
+    int port_ = 0;
+};
+
+// Apache with PHP-FPM behind it, as shared hosts run PHP, serving `folder`
+// on a free loopback port: mod_proxy_fcgi hands each .php file to a private
+// php-fpm pool. Both run from a folder of their own and are stopped by the
+// destructor. Under root, Apache's children run as www-data, which must be
+// able to reach `folder`. port() is 0 when either did not start; why() then
+// says what they logged.
+class ApacheFpm {
+public:
+    ApacheFpm(const std::filesystem::path& folder, const std::vector<std::string>& ini);
+    ~ApacheFpm();
+    ApacheFpm(const ApacheFpm&) = delete;
+    ApacheFpm& operator=(const ApacheFpm&) = delete;
+    int port() const { return port_; }
+    std::string why() const;
+    static bool Installed(); // Debian's apache2 and php-fpm
+
+private:
+    TempDir run_;
+    pid_t apache_ = -1, fpm_ = -1;
+    int port_ = 0;
+};
+
+struct HttpResponse {
+    int status = 0;
+    std::map<std::string, std::string> headers; // by name as sent
+    std::string body;
+};
+
+// One HTTP/1.0 request to 127.0.0.1:port: the request line, the header lines
+// and a body sent as a form.
+HttpResponse Http(int port, const std::string& method, const std::string& path, const std::vector<std::string>& headers,
+    const std::string& body = {});
 
 // The private MariaDB server that the CTest set-up step started.
 struct Server {

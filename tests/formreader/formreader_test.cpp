@@ -249,8 +249,13 @@ TEST(FieldRulesTest, ReadsLabelsAndRulesAsTheBrowserChecksThem)
             {Rule("who", "Your name", "text", lengths("2", "80", true)), Rule("email", "E-mail", "email", Require),
                 Rule("copies", "Copies to", "email", [](FieldRule& r) { r.multiple = true; }),
                 Rule("site", "Web site", "url", pattern("https://.*")),
-                Rule("phone", "Phone", "tel", pattern("[0-9 +]{6,}")), Rule("q", "Search", "search"),
-                Rule("pw", "Password", "password", lengths("8", "")),
+                Rule("phone", "Phone", "tel",
+                    [](FieldRule& r) {
+                        r.pattern = "[0-9 +]{6,}";
+                        r.title = "Six digits or more";
+                    }),
+                // A title without a pattern is only a tooltip.
+                Rule("q", "Search", "search"), Rule("pw", "Password", "password", lengths("8", "")),
                 Rule("guests", "Guests", "number", range("1", "12", "1", true)),
                 Rule("price", "Budget", "number", range("0", "", "0.01")),
                 Rule("mood", "Mood", "range", range("0", "10", "")),
@@ -283,7 +288,7 @@ TEST(FieldRulesTest, ReadsLabelsAndRulesAsTheBrowserChecksThem)
             EXPECT_EQ(rules[i].required, page.rules[i].required);
             EXPECT_EQ(
                 rules[i].minLength + "/" + rules[i].maxLength, page.rules[i].minLength + "/" + page.rules[i].maxLength);
-            EXPECT_EQ(rules[i].pattern, page.rules[i].pattern);
+            EXPECT_EQ(rules[i].pattern + "/" + rules[i].title, page.rules[i].pattern + "/" + page.rules[i].title);
             EXPECT_EQ(rules[i].min + "/" + rules[i].max + "/" + rules[i].step,
                 page.rules[i].min + "/" + page.rules[i].max + "/" + page.rules[i].step);
             EXPECT_EQ(rules[i].choices, page.rules[i].choices);

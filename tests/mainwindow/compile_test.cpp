@@ -54,6 +54,31 @@ void CompileTest::compileDefaultWindow()
     QCOMPARE(Text(form.get(), "Memo5"), QString("<?php\n\n\n\n?>"));
 }
 
+void CompileTest::compileNotesWhatTheClassicScriptNeeds_data()
+{
+    QTest::addColumn<QString>("switchBox");
+    QTest::addColumn<int>("paragraphs");
+    QTest::newRow("mail") << "CheckBox2" << 1;
+    QTest::newRow("connection") << "CheckBox1" << 2;
+    QTest::newRow("insert") << "CheckBox3" << 2;
+    QTest::newRow("display all") << "CheckBox4" << 2;
+    QTest::newRow("display specific") << "CheckBox5" << 2;
+    QTest::newRow("create table") << "CheckBox6" << 2;
+    QTest::newRow("drop table") << "CheckBox7" << 2;
+}
+
+void CompileTest::compileNotesWhatTheClassicScriptNeeds()
+{
+    QFETCH(QString, switchBox);
+    QFETCH(int, paragraphs);
+    const auto form = StartForm();
+    Child<QCheckBox>(form.get(), switchBox.toLatin1().constData())->click();
+    Compile(form.get());
+    const QString text = zestrel::MessageBoxes::takeShown().value(0).text;
+    QCOMPARE(text.split("\n\n").size(), paragraphs);
+    QVERIFY(text.startsWith("Script Successfully compiled!"));
+}
+
 void CompileTest::compileTypedFieldList()
 {
     const auto form = StartForm();
@@ -70,19 +95,13 @@ void CompileTest::compileTypedFieldList()
 void CompileTest::compileReadsEveryControl()
 {
     const auto form = StartForm();
-    // The table names every box, list and cell of the window but the hidden
-    // buffer and the value picker, whose text reaches the script through the
+    // The table names the field list and every task control of the classic
+    // script but the value picker, whose text reaches the script through the
     // grid's cells.
-    QStringList controls;
-    for (const QWidget* widget : form->findChildren<QWidget*>()) {
-        const bool holdsText = qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QPlainTextEdit*>(widget) ||
-            qobject_cast<const QComboBox*>(widget) || qobject_cast<const QAbstractItemView*>(widget);
-        const QString name = widget->objectName();
-        // The owner password reaches only the safe script, as a hash.
-        if (holdsText && !name.isEmpty() && !name.startsWith("qt_") && name != "Memo5" && name != "ComboBox1" &&
-            name != "Edit15")
+    QStringList controls{"Memo1"};
+    for (const char* name : kTaskControls)
+        if (QString(name) != "ComboBox1")
             controls.append(name);
-    }
     QStringList placed;
     for (const Placed& place : kPlaces)
         placed.append(place.control);

@@ -7,6 +7,8 @@ class CompileTest : public WindowTest {
     Q_OBJECT
 private slots:
     void compileDefaultWindow();
+    void compileNotesWhatTheClassicScriptNeeds_data();
+    void compileNotesWhatTheClassicScriptNeeds();
     void compileTypedFieldList();
     void compileReadsEveryControl();
     void helpRecipesGiveTheirScripts();

@@ -10,6 +10,7 @@ private slots:
     void defaultStateAfterStart();
     void defaultTexts_data();
     void defaultTexts();
+    void everyRowMakesItsControl();
     void bounds_data();
     void bounds();
     void captionsFitTheirBounds();

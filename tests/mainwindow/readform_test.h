@@ -9,6 +9,7 @@ private slots:
     void buttonAndDropsFillTheFieldList_data();
     void buttonAndDropsFillTheFieldList();
     void undoBringsBackTheOldList();
+    void readingAgainKeepsTicksAndValues();
     void severalFormsGiveTheChoice_data();
     void severalFormsGiveTheChoice();
     void realChoiceList();

@@ -66,14 +66,14 @@ QStringList Snapshot(TForm1* form)
     QStringList shown;
     for (const zestrel::SettingsPage* page : form->Pages())
         for (const zestrel::PageControl& control : page->controls())
-            if (control.setting == scriptgen::Setting::FieldRules)
+            if (control.row->setting == scriptgen::Setting::FieldRules)
                 shown.append("FieldRules=" + RulesShown(form));
-            else if (control.setting == scriptgen::Setting::MailServer)
+            else if (control.row->setting == scriptgen::Setting::MailServer)
                 shown.append("MailServer=" + MailServerShown(form));
-            else if (control.setting)
+            else if (control.row->setting)
                 shown.append(control.widget->objectName() + "=" +
                     Contents(form, control.widget->objectName().toLatin1().constData()));
-    shown.append("caption=" + form->windowTitle());
+    shown.append("caption=" + Caption(form));
     shown.append(QString("compiled=%1, %2 lines").arg(form->ScriptCompiled()).arg(form->ScriptBuffer().size()));
     return shown;
 }
@@ -93,12 +93,12 @@ void FillFromTheTables(TForm1* form, const QString& round)
 {
     for (const zestrel::SettingsPage* page : form->Pages()) {
         for (const zestrel::PageControl& control : page->controls()) {
-            if (!control.setting)
+            if (!control.row->setting)
                 continue;
             const QString name = control.widget->objectName();
             const QString value = Hostile(name, round);
             Child<QTabWidget>(form, "PageControl1")->setCurrentWidget(const_cast<zestrel::SettingsPage*>(page));
-            if (control.setting == scriptgen::Setting::FieldRules) {
+            if (control.row->setting == scriptgen::Setting::FieldRules) {
                 // Every cell of every row, as the table of Field Rules... edits them.
                 auto* rules = Child<QAbstractItemModel>(form, "FieldRules");
                 for (int row = 0; row < rules->rowCount(); row += 97)
@@ -112,7 +112,7 @@ void FillFromTheTables(TForm1* form, const QString& round)
                                     (column == zestrel::FieldRulesModel::Choices ? "\nsecond choice" : ""),
                                 Qt::EditRole);
                     }
-            } else if (control.setting == scriptgen::Setting::MailServer) {
+            } else if (control.row->setting == scriptgen::Setting::MailServer) {
                 // The boxes of the dialog Mail Server..., typed into and confirmed.
                 OnNextModal([&](QWidget* dialog) {
                     Child<QRadioButton>(dialog, "MailBySmtp")->click();
@@ -489,7 +489,7 @@ void SettingsFilesTest::openingClearsTheCompiledScript()
     QCOMPARE(zestrel::SettingsDialog::takeOpenedAt(), QStringList{path});
     QVERIFY(!form->ScriptCompiled());
     QVERIFY(form->ScriptBuffer().empty());
-    QCOMPARE(form->windowTitle(), QString("contact.zestrel - Zestrel PHP Script Creator"));
+    QCOMPARE(Caption(form.get()), QString("contact.zestrel - Zestrel PHP Script Creator"));
     QCOMPARE(CurrentPage(form.get()), QString("TabSheet1"));
     // Save Script asks for a compile of the opened settings first.
     zestrel::MessageBoxes::takeShown();
@@ -511,7 +511,7 @@ void SettingsFilesTest::saveAndSaveAs()
         QStringList{QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)});
     const QString path = dir.filePath("contact.zestrel");
     QCOMPARE(form->SettingsFile(), path);
-    QCOMPARE(form->windowTitle(), QString("contact.zestrel - Zestrel PHP Script Creator"));
+    QCOMPARE(Caption(form.get()), QString("contact.zestrel - Zestrel PHP Script Creator"));
     QCOMPARE(zestrel::ParseSettings(ReadAll(path)).settings.fieldList, scriptgen::Lines{"name"});
 
     // Save Settings again writes the same file without asking.
@@ -530,7 +530,7 @@ void SettingsFilesTest::saveAndSaveAs()
     zestrel::MessageBoxes::setNextAnswer(QMessageBox::Yes);
     SaveAs(form.get(), other);
     QCOMPARE(zestrel::ParseSettings(ReadAll(other)).settings.fieldList, scriptgen::Lines({"name", "email"}));
-    QCOMPARE(form->windowTitle(), QString("other.zestrel - Zestrel PHP Script Creator"));
+    QCOMPARE(Caption(form.get()), QString("other.zestrel - Zestrel PHP Script Creator"));
     const auto asked = zestrel::MessageBoxes::takeShown();
     QCOMPARE(asked.size(), 2);
     QCOMPARE(asked[1].text, QString("File already Exists. Overwrite File?"));
@@ -539,7 +539,7 @@ void SettingsFilesTest::saveAndSaveAs()
     zestrel::SettingsDialog::setNextFileName(QString());
     Trigger(form.get(), "SaveSettingsAs1");
     Trigger(form.get(), "NewScript1");
-    QCOMPARE(form->windowTitle(), QString("Zestrel PHP Script Creator"));
+    QCOMPARE(Caption(form.get()), QString("Zestrel PHP Script Creator"));
     QVERIFY(form->SettingsFile().isEmpty());
     zestrel::SettingsDialog::setNextFileName(QString());
     Trigger(form.get(), "SaveSettings1");
@@ -569,13 +569,125 @@ void SettingsFilesTest::failedSaveKeepsTheOldFile()
     QCOMPARE(ReadAll(path), QByteArray("old settings"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"contact.zestrel"});
     QVERIFY(form->SettingsFile().isEmpty());
-    QCOMPARE(form->windowTitle(), QString("Zestrel PHP Script Creator"));
+    QCOMPARE(Caption(form.get()), QString("Zestrel PHP Script Creator"));
 
     // A folder at the name is refused, as for scripts.
     QVERIFY(QDir(dir.path()).mkdir("folder.zestrel"));
     zestrel::MessageBoxes::setNextAnswer(QMessageBox::Ok);
     SaveAs(form.get(), dir.filePath("folder"));
     QVERIFY(zestrel::MessageBoxes::takeShown().value(0).text.contains("it is a folder, not a regular file"));
+}
+
+void SettingsFilesTest::unsavedChangesAreAskedAbout_data()
+{
+    QTest::addColumn<QString>("way"); // a command, or "close" for the title bar's button
+    QTest::addColumn<bool>("edited");
+    QTest::addColumn<int>("answer"); // to "Save the changes...?"; 0 when nothing is asked
+    QTest::addColumn<bool>("saveFails");
+    QTest::addColumn<QString>("subject"); // what the window shows afterwards
+    const QString closed = "<closed>";
+    const std::pair<const char*, QString> ways[] = {{"Exit1", closed}, {"close", closed}, {"NewScript1", ""},
+        {"OpenSettings1", "Other"}, {"RecentSettingsFile1", "Hello"}};
+    for (const auto& [way, after] : ways) {
+        QTest::addRow("%s, unchanged", way) << way << false << 0 << false << after;
+        QTest::addRow("%s, Cancel", way) << way << true << int(QMessageBox::Cancel) << false << "Changed";
+        QTest::addRow("%s, Discard", way) << way << true << int(QMessageBox::Discard) << false << after;
+        // The recent file opened after saving is the file saved.
+        QTest::addRow("%s, Save", way) << way << true << int(QMessageBox::Save) << false
+                                       << (after == "Hello" ? "Changed" : after);
+    }
+    QTest::addRow("Exit1, the save fails") << "Exit1" << true << int(QMessageBox::Save) << true << "Changed";
+}
+
+void SettingsFilesTest::unsavedChangesAreAskedAbout()
+{
+    QFETCH(QString, way);
+    QFETCH(bool, edited);
+    QFETCH(int, answer);
+    QFETCH(bool, saveFails);
+    QFETCH(QString, subject);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("contact.zestrel");
+    const QString other = dir.filePath("other.zestrel");
+    WriteFile(path, With("subject", "Hello"));
+    WriteFile(other, With("subject", "Other"));
+    const auto form = StartForm();
+    Open(form.get(), path);
+    zestrel::MessageBoxes::takeShown();
+    QCOMPARE(Caption(form.get()), QString("contact.zestrel - Zestrel PHP Script Creator"));
+    if (edited) {
+        Trigger(form.get(), "EmailVariables1");
+        TypeOver(form.get(), "Edit7", "Changed");
+        QTRY_COMPARE(Caption(form.get()), QString("contact.zestrel* - Zestrel PHP Script Creator"));
+        // Typed back as it was, the settings are the file's again.
+        TypeOver(form.get(), "Edit7", "Hello");
+        QTRY_VERIFY(!form->isWindowModified());
+        TypeOver(form.get(), "Edit7", "Changed");
+        QTRY_VERIFY(form->isWindowModified());
+    }
+    if (answer != 0)
+        zestrel::MessageBoxes::setNextAnswer(QMessageBox::StandardButton(answer));
+    const bool goesOn = answer != QMessageBox::Cancel && !saveFails;
+    if (saveFails)
+        zestrel::MessageBoxes::setNextAnswer(QMessageBox::Ok);
+    if (goesOn && way == "OpenSettings1")
+        zestrel::SettingsDialog::setNextFileName(other);
+    if (goesOn && (way.startsWith("Open") || way.startsWith("Recent")))
+        zestrel::MessageBoxes::setNextAnswer(QMessageBox::Ok);
+    {
+        const FileSizeLimit limit(saveFails ? 16 : RLIM_INFINITY);
+        if (way == "close")
+            form->close();
+        else
+            Trigger(form.get(), way.toLatin1().constData());
+    }
+    const auto shown = zestrel::MessageBoxes::takeShown();
+    QCOMPARE(!shown.isEmpty() && shown[0].text == "Save the changes to contact.zestrel?", answer != 0);
+    if (saveFails)
+        QCOMPARE(shown.value(1).kind, zestrel::MessageBoxes::Kind::Error);
+    QCOMPARE(zestrel::ParseSettings(ReadAll(path)).settings.subject,
+        answer == QMessageBox::Save && !saveFails ? "Changed" : "Hello");
+    QCOMPARE(form->isVisible() ? Text(form.get(), "Edit7") : "<closed>", subject);
+    QCOMPARE(form->isVisible() && form->isWindowModified(), edited && !goesOn);
+}
+
+void SettingsFilesTest::realQuestionBeforeLosingChanges()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("contact.zestrel");
+    WriteFile(path, With("subject", "Hello"));
+    const auto form = StartForm();
+    Open(form.get(), path);
+    Trigger(form.get(), "EmailVariables1");
+    TypeOver(form.get(), "Edit7", "Changed");
+    // Escape is Cancel: the window keeps the changes; Save writes them and
+    // goes on, and so does Discard without writing.
+    for (const char* press : {"Escape", "Save", "Discard"}) {
+        QStringList buttons;
+        QString defaultButton;
+        OnNextModal([&](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            for (const QAbstractButton* button : box->buttons())
+                buttons.append(StripAccelerator(button->text()));
+            defaultButton = StripAccelerator(box->defaultButton()->text());
+            if (QString(press) == "Escape")
+                QTest::keyClick(box, Qt::Key_Escape);
+            else
+                box->button(QString(press) == "Save" ? QMessageBox::Save : QMessageBox::Discard)->click();
+        });
+        if (QString(press) == "Discard") {
+            Open(form.get(), path);
+            Trigger(form.get(), "EmailVariables1");
+            TypeOver(form.get(), "Edit7", "Dropped");
+        }
+        Trigger(form.get(), "NewScript1");
+        buttons.sort();
+        QCOMPARE(buttons, QStringList({"Cancel", "Discard", "Save"}));
+        QCOMPARE(defaultButton, QString("Save"));
+        QCOMPARE(Text(form.get(), "Edit7"), QString(press) == "Escape" ? "Changed" : "");
+        QCOMPARE(
+            zestrel::ParseSettings(ReadAll(path)).settings.subject, QString(press) == "Escape" ? "Hello" : "Changed");
+    }
 }
 
 void SettingsFilesTest::recentSettings()

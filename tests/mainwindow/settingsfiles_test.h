@@ -15,6 +15,9 @@ private slots:
     void openingClearsTheCompiledScript();
     void saveAndSaveAs();
     void failedSaveKeepsTheOldFile();
+    void unsavedChangesAreAskedAbout_data();
+    void unsavedChangesAreAskedAbout();
+    void realQuestionBeforeLosingChanges();
     void recentSettings();
     void droppedSettingsFileOpens();
 };

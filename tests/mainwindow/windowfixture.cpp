@@ -1,5 +1,7 @@
 #include "windowfixture.h"
 
+#include "mainwindow/controlrow.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDropEvent>
@@ -9,6 +11,16 @@
 #include <QScreen>
 #include <QUrl>
 #include <QWindow>
+
+QStringList GovernedControls()
+{
+    QStringList names;
+    for (const zestrel::PageLayout& page : zestrel::WindowLayout())
+        for (const zestrel::ControlRow& row : page.rows)
+            if (row.governor)
+                names.append(QString::fromLatin1(row.name));
+    return names;
+}
 
 bool ScreenIsUpToDate(QWidget* widget)
 {

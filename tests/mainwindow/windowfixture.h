@@ -43,7 +43,11 @@ private:
     QTemporaryDir settingsStore_;
 };
 
-// The 23 task controls, all disabled right after start.
+// Every control a switch enables, as the pages' rows name them.
+QStringList GovernedControls();
+
+// The 23 task controls of the seven section switches, all disabled right
+// after start.
 inline const char* const kTaskControls[] = {"Edit1", "Edit2", "Edit3", "Edit4", "Edit6", "Edit7", "Edit8",
     "CheckListBox1", "LabeledEdit1", "LabeledEdit2", "Edit9", "Memo2", "StringGrid1", "ComboBox1", "Edit10", "Memo3",
     "Edit11", "Memo4", "Edit12", "Edit13", "Edit14", "Memo6", "ComboBox2"};
@@ -95,6 +99,13 @@ inline void TypeOver(QObject* form, const char* name, const QString& text)
     auto* box = Child<QWidget>(form, name);
     QTest::keySequence(box, QKeySequence::SelectAll);
     QTest::keyClicks(box, text);
+}
+
+// The caption as the title bar shows it: "*" where "[*]" stands while the
+// window is modified.
+inline QString Caption(const QWidget* window)
+{
+    return window->windowTitle().replace("[*]", window->isWindowModified() ? "*" : "");
 }
 
 inline QString CurrentPage(QObject* form)

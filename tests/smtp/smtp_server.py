@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """SMTP server for the end-to-end tests; smtp_start.sh runs it.
 
-Six listeners on free 127.0.0.1 ports, all requiring AUTH (PLAIN or LOGIN)
+Seven listeners on free 127.0.0.1 ports, all requiring AUTH (PLAIN or LOGIN)
 before MAIL:
   starttls   plain connection, STARTTLS offered, AUTH only after it
   tls        TLS from the start, as on port 465
@@ -9,6 +9,8 @@ before MAIL:
   untrusted  STARTTLS with a self-signed certificate outside the test CA
   login      TLS from the start, offering AUTH LOGIN only
   othername  STARTTLS with a certificate of the test CA for mail.other.test
+  inject     STARTTLS, with a forged list of offers sent in plain text in the
+             same write as the 220 that answers it, as a man in the middle
 RCPT TO a local part starting with "defer" (any case) gets 450, bad
 credentials 535.
 
@@ -43,7 +45,8 @@ config = argparse.Namespace()
 class Connection(SMTP):
     """One client connection, recording what crosses it."""
 
-    def __init__(self, listener, **options):
+    def __init__(self, listener, inject=False, **options):
+        self.inject = inject
         super().__init__(Handler(), hostname="localhost", ident="Zestrel test ESMTP",
                          enable_SMTPUTF8=True, auth_required=True,
                          authenticator=authenticate, **options)
@@ -87,6 +90,8 @@ class Connection(SMTP):
         super()._client_connected_cb(reader, writer)
 
     async def push(self, status):
+        if self.inject and status.startswith("220 Ready to start TLS"):
+            status += "\r\n250-forged.test\r\n250 AUTH LOGIN"
         self.record(b"S: " + (status if isinstance(status, bytes) else status.encode()) + b"\r\n")
         await super().push(status)
 
@@ -164,6 +169,7 @@ async def serve():
         ("untrusted", {"tls_context": tls_context("untrusted")}, None),
         ("login", {"auth_require_tls": False, "auth_exclude_mechanism": ["PLAIN"]}, trusted),
         ("othername", {"tls_context": tls_context("othername")}, None),
+        ("inject", {"tls_context": trusted, "inject": True}, None),
     ]
     ready = ["PID=%d" % os.getpid()]
     for name, options, start_tls in listeners:

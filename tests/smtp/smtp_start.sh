@@ -101,7 +101,8 @@ STATE
 if ! "$python" - "$state_file" <<'PY'; then
 import glob, os, socket, ssl, sys, time
 state = dict(l.rstrip("\n").split("=", 1) for l in open(sys.argv[1]))
-for key in ("STARTTLS_PORT", "TLS_PORT", "NOTLS_PORT", "UNTRUSTED_PORT", "LOGIN_PORT", "OTHERNAME_PORT"):
+for key in ("STARTTLS_PORT", "TLS_PORT", "NOTLS_PORT", "UNTRUSTED_PORT", "LOGIN_PORT", "OTHERNAME_PORT",
+            "INJECT_PORT"):
     sock = socket.create_connection((state["HOST"], int(state[key])), timeout=10)
     if key in ("TLS_PORT", "LOGIN_PORT"):
         sock = ssl.create_default_context(cafile=state["CA"]).wrap_socket(
@@ -121,8 +122,8 @@ for path in probes:
             sys.exit(path + " was not closed")
         time.sleep(0.01)
     os.unlink(path)
-if len(probes) != 6:
-    sys.exit("expected 6 probe transcripts, found %d" % len(probes))
+if len(probes) != 7:
+    sys.exit("expected 7 probe transcripts, found %d" % len(probes))
 PY
     cat "$dir/server.log" >&2
     exit 1

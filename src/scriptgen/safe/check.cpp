@@ -116,6 +116,12 @@ bool IsSampleAddress(std::string_view address)
     return false;
 }
 
+bool IsWholeNumber(std::string_view text)
+{
+    return !text.empty() && text.size() < 10 &&
+        std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 class Checker {
 public:
     explicit Checker(const ScriptSettings& settings) : context_(settings), s_(settings), fields_(context_.fields) {}
@@ -127,6 +133,8 @@ public:
         if (s_.useDatabase)
             CheckConnection();
         CheckOwner();
+        if (Facts(s_.templatePage).control)
+            Add(Setting::TemplatePage, Issue::ControlCharacter);
         if (s_.sendMail || s_.insertRecord)
             CheckRules();
         if (s_.sendMail)
@@ -137,8 +145,10 @@ public:
             CheckName(Setting::DisplayAllTable, s_.displayAllTable);
             CheckShownFields(Setting::DisplayAllFields, s_.displayAllFields);
         }
-        if (s_.displaySpecific)
+        if (s_.displaySpecific) {
             CheckDisplaySpecific();
+            CheckExampleTexts();
+        }
         if (s_.createTable)
             CheckCreateTable();
         if (s_.dropTable)
@@ -202,6 +212,8 @@ private:
         }
         if (password.size() > kMaxOwnerPasswordBytes)
             Add(Setting::OwnerPassword, Issue::PasswordTooLong, 0, {}, {}, password.size());
+        if (const std::size_t characters = Facts(password).characters; characters < kMinOwnerPasswordCharacters)
+            Add(Setting::OwnerPassword, Issue::PasswordTooShort, 0, {}, {}, characters);
         if (Facts(password).control)
             Add(Setting::OwnerPassword, Issue::ControlCharacter);
     }
@@ -234,12 +246,6 @@ private:
             if (Above(rule.min, rule.max, rule.type))
                 add(Issue::MinAboveMax, rule.min + "," + rule.max);
         }
-    }
-
-    static bool IsWholeNumber(std::string_view text)
-    {
-        return !text.empty() && text.size() < 10 &&
-            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
     }
 
     // Whether a range's min lies above its max: numbers by value, dates and
@@ -314,7 +320,7 @@ private:
     void CheckMailServer()
     {
         if (!s_.mailFrom.empty() && !IsAddress(s_.mailFrom))
-            Add(Setting::MailServer, Issue::MailFromNotAnAddress, 0, s_.mailFrom);
+            Add(Setting::MailFrom, Issue::MailFromNotAnAddress, 0, s_.mailFrom);
         if (!s_.smtp)
             return;
         const SmtpServer& smtp = *s_.smtp;
@@ -325,7 +331,7 @@ private:
         if (smtp.port < 1 || smtp.port > 65535)
             Add(Setting::MailServer, Issue::SmtpPortOutOfRange, 0, {}, {}, static_cast<std::size_t>(smtp.port));
         if (s_.mailFrom.empty())
-            Add(Setting::MailServer, Issue::SmtpWithoutFrom);
+            Add(Setting::MailFrom, Issue::SmtpWithoutFrom);
         if (!smtp.userName.empty() && smtp.security == SmtpServer::Security::None && !IsLocalHost(smtp.host))
             Add(Setting::MailServer, Issue::SmtpPasswordInClear, 0, smtp.host);
         if (!smtp.userName.empty() && smtp.password.empty())
@@ -397,6 +403,15 @@ private:
         CheckShownFields(Setting::DisplaySpecificFields, s_.displaySpecificFields);
     }
 
+    // The example texts the boxes start with.
+    void CheckExampleTexts()
+    {
+        if (s_.whereField == kWhereFieldExample)
+            Add(Setting::WhereField, Issue::ExampleText, 0, s_.whereField);
+        if (s_.whereValue == kWhereValueExample)
+            Add(Setting::WhereValue, Issue::ExampleText, 0, s_.whereValue);
+    }
+
     void CheckShownFields(Setting setting, const Lines& fields)
     {
         bool any = false;
@@ -461,6 +476,31 @@ private:
 
 } // namespace
 
+std::vector<Problem> WarnSafeScript(const ScriptSettings& s)
+{
+    std::vector<Problem> warnings;
+    if (!s.insertRecord || s.insertTable != s.createTableName)
+        return warnings;
+    const safe::Context context(s);
+    std::unordered_set<std::string> created;
+    for (const std::string& column : s.createTableFields)
+        created.insert(FoldCase(column));
+    for (std::size_t i = 0; i < s.insertFields.size() && i < s.insertValues.size(); ++i) {
+        const std::string& column = s.insertFields[i];
+        const safe::Value value = safe::ResolveValue(s.insertValues[i], context.fields);
+        const FieldRule* rule = value.posted ? context.Rule(value.text) : nullptr;
+        if (!rule || column.empty() || !created.count(FoldCase(column)))
+            continue;
+        const std::size_t holds = safe::ColumnFor(safe::RuleForColumn(context, column)).characters;
+        const safe::Column needed = safe::ColumnFor(rule);
+        if (needed.characters <= holds)
+            continue;
+        warnings.push_back({Setting::FieldRules, Issue::LongerThanColumn, 0, std::string(value.text), column, holds,
+            IsWholeNumber(rule->maxLength) ? std::stoul(rule->maxLength) : 0});
+    }
+    return warnings;
+}
+
 bool NeedsOwnerPassword(const ScriptSettings& settings)
 {
     return safe::Context(settings).NeedsOwner();
@@ -475,6 +515,16 @@ bool IsSpamTrap(std::string_view postedKey)
 std::vector<Problem> CheckSafeScript(const ScriptSettings& settings)
 {
     return Checker(settings).Run();
+}
+
+std::vector<Problem> ProblemsBeforeCompile(const ScriptSettings& settings)
+{
+    if (settings.target != Target::Safe)
+        return {};
+    std::vector<Problem> problems = CheckSafeScript(settings);
+    std::stable_sort(
+        problems.begin(), problems.end(), [](const Problem& a, const Problem& b) { return a.setting < b.setting; });
+    return problems;
 }
 
 } // namespace scriptgen

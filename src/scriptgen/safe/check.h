@@ -40,6 +40,7 @@ enum class Issue {
     OwnerPasswordForTables, // no owner password, but a table is created or deleted
     OwnerPasswordForRecords, // no owner password, records not public, but shown
     PasswordTooLong, // longer than the bytes a password hash takes
+    PasswordTooShort, // count: its characters, fewer than kMinOwnerPasswordCharacters
     RecipientFromForm, // text: the field the recipient is taken from
     // The faults of a field's rules; text is the field, detail what is wrong.
     PatternSetNotation, // detail: the pattern
@@ -47,6 +48,11 @@ enum class Issue {
     PatternUnreadable, // detail: PCRE's message
     LengthNotWhole, // detail: the length as written
     MinAboveMax, // detail: "min,max" as written
+    // A warning: the form allows longer values than the column the insert
+    // stores the field in, as the Create step of the same settings makes it.
+    // text: the field; detail: the column; count: what the column holds;
+    // allowed: the field's longest length, 0 for a text area without one.
+    LongerThanColumn,
     // The faults of the mail server's settings.
     SmtpHostEmpty, // an SMTP server is chosen without its name
     SmtpHostNotAName, // text: the host as typed
@@ -72,6 +78,7 @@ struct Problem {
     std::string text; // the text at fault, as the user typed it
     std::string detail;
     std::size_t count = 0;
+    std::size_t allowed = 0;
 
     bool operator==(const Problem&) const = default;
 };
@@ -87,16 +94,33 @@ bool IsSpamTrap(std::string_view postedKey);
 
 // The most bytes of a password the owner's hash (bcrypt) takes into account.
 inline constexpr std::size_t kMaxOwnerPasswordBytes = 72;
+// The fewest characters of an owner password, as current password guidance
+// asks of a password that guards a service open to the Internet.
+inline constexpr std::size_t kMinOwnerPasswordCharacters = 8;
 
 // MySQL's limits on names, and on the text columns of a new table: with
 // utf8mb4 each VARCHAR(225) takes 902 of the 65,535 bytes a row may hold.
 inline constexpr std::size_t kMaxNameCharacters = 64;
 inline constexpr std::size_t kMaxTextColumns = 72;
 
+// The example texts two boxes of the window start with: no field or value of
+// anyone's, so a safe compile refuses them.
+inline constexpr const char* kWhereFieldExample = "Enter Field's Name";
+inline constexpr const char* kWhereValueExample = "Enter / Select Value";
+
 // Every problem that keeps the settings from giving a safe script that works,
 // task by task; empty when there is none. Only the ticked tasks are looked
 // at.
 std::vector<Problem> CheckSafeScript(const ScriptSettings& settings);
+
+// What keeps the settings from compiling as they are: for the safe script,
+// every problem its check finds, in the order of the settings; nothing for
+// the classic script, which takes any settings.
+std::vector<Problem> ProblemsBeforeCompile(const ScriptSettings& settings);
+
+// What the safe script will do, though the user may not mean it; these do not
+// keep it from compiling.
+std::vector<Problem> WarnSafeScript(const ScriptSettings& settings);
 
 // Whether the safe script has owner-only pages (tables to create or delete,
 // records that are not public), which need the owner password.

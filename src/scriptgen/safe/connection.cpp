@@ -30,6 +30,24 @@ void AddConnectFunction(const Context& context, Lines& out)
                      "',STRICT_ALL_TABLES'))\");");
     out.emplace_back("    return $db;");
     out.emplace_back("}");
+    out.emplace_back();
+    out.emplace_back("// The connection, made once. A failure is kept: the script never waits twice for");
+    out.emplace_back("// a server that does not answer.");
+    out.emplace_back("function zestrel_db(): mysqli");
+    out.emplace_back("{");
+    out.emplace_back("    static $db = null;");
+    out.emplace_back("    static $failure = null;");
+    out.emplace_back("    if ($failure !== null) {");
+    out.emplace_back("        throw $failure;");
+    out.emplace_back("    }");
+    out.emplace_back("    try {");
+    out.emplace_back("        $db = $db ?? zestrel_connect();");
+    out.emplace_back("        return $db;");
+    out.emplace_back("    } catch (Throwable $e) {");
+    out.emplace_back("        $failure = $e;");
+    out.emplace_back("        throw $e;");
+    out.emplace_back("    }");
+    out.emplace_back("}");
 }
 
 } // namespace scriptgen::safe

@@ -30,7 +30,38 @@ void AppendTableOpening(std::string_view indent, const ShownFields& fields, Line
         [](PhpLine& line, std::string_view name) { line.String(name); }, ");");
 }
 
+// The shown columns, each with its heading: the form's label for the field.
+void AppendHeadings(const Context& context, std::string_view indent, std::string_view opening,
+    const ShownFields& fields, std::string_view closing, Lines& out)
+{
+    AppendArray(
+        out, indent, opening, fields.names,
+        [&context](
+            PhpLine& line, std::string_view name) { line.String(name).Code(" => ").String(context.Label(name)); },
+        closing);
+}
+
 } // namespace
+
+// The owner's deletion of one record from the records page: a visit asks
+// first, a post from this site deletes.
+void AddSafeDelete(const Context& context, Lines& out)
+{
+    const ScriptSettings& s = context.settings;
+    out.emplace_back();
+    out.emplace_back("// The owner's deletion of one record, asked first.");
+    out.emplace_back("if (isset($_GET['delete'])) {");
+    out.emplace_back("    zestrel_owner_only();");
+    out.emplace_back("    try {");
+    AppendHeadings(context, "        ", "zestrel_delete(zestrel_db(), " + PhpString(s.displayAllTable) + ", ",
+        ShownFields(s.displayAllFields), ");", out);
+    out.emplace_back("    } catch (Throwable $e) {");
+    out.emplace_back("        zestrel_log($e->getMessage());");
+    out.emplace_back(
+        "        zestrel_message(500, 'Sorry: the record cannot be deleted right now. The error log says why.');");
+    out.emplace_back("    }");
+    out.emplace_back("}");
+}
 
 // Every record of the table, one HTML table row each. The rows are streamed
 // as the server sends them (an unbuffered result), so a table of any size
@@ -40,6 +71,17 @@ void AddSafeDisplayAll(const Context& context, std::string_view indent, Lines& o
     const ScriptSettings& s = context.settings;
     const ShownFields fields(s.displayAllFields);
     out.emplace_back();
+    if (context.Inbox()) {
+        // The owner's records: headed by the form's labels, paged, searched
+        // and exported by the request's address.
+        out.push_back(PhpLine(indent).Code("// The records, page by page, for the owner.").Take());
+        const bool onlyCreates = context.OnlyCreatesRecordsTable();
+        AppendHeadings(context, indent, "zestrel_records($db, " + PhpString(s.displayAllTable) + ", ", fields,
+            std::string(", ") + (context.OwnerTasks() ? "true" : "false") + ", " +
+                (context.OwnerTasks() && !onlyCreates ? "true" : "false") + ");",
+            out);
+        return;
+    }
     out.push_back(PhpLine(indent).Code("// All records of the table, row by row as they arrive.").Take());
     out.push_back(PhpLine(indent)
                       .Code("$rows = $db->query(")

@@ -1,8 +1,6 @@
 #include "scriptgen/safe/sections.h"
 #include "scriptgen/safe/smtp.h"
 
-#include <unordered_map>
-
 namespace scriptgen::safe {
 
 // Mails the ticked fields, one "label: value" line each, as UTF-8 text. No
@@ -57,24 +55,34 @@ void AddSafeMail(const Context& context, std::string_view indent, Lines& out)
         out.push_back(line().Code("$headers['From'] = ").String(s.mailFrom).Code(";").Take());
 
     // One line per ticked field, named as the form names it to people.
-    std::unordered_map<std::string_view, std::string_view> labels;
-    for (const FieldRule& rule : s.fieldRules)
-        if (!rule.label.empty())
-            labels.emplace(rule.field, rule.label);
-    std::vector<std::pair<std::string_view, std::string_view>> fields;
+    std::vector<std::pair<std::string_view, std::string_view>> ticked;
     for (const MailItem& item : s.mailVariables) {
         const std::string_view field = item.checked ? MailField(item.text, context.fields) : std::string_view();
-        if (field.empty())
-            continue;
-        const auto label = labels.find(field);
-        fields.emplace_back(label == labels.end() ? field : label->second, field);
+        if (!field.empty())
+            ticked.emplace_back(context.Label(field), field);
     }
-    AppendArray(
-        out, indent, "$body = zestrel_mail_body(", fields,
-        [](PhpLine& entry, const std::pair<std::string_view, std::string_view>& field) {
-            entry.Code("[").String(field.first).Code(", $form[").String(field.second).Code("]]");
-        },
-        ");");
+    const auto entry = [](PhpLine& line, const std::pair<std::string_view, std::string_view>& field) {
+        line.Code("[").String(field.first).Code(", $form[").String(field.second).Code("]]");
+    };
+    if (!s.insertRecord) {
+        AppendArray(out, indent, "$body = zestrel_mail_body(", ticked, entry, ");");
+    } else {
+        // A record the database did not take reaches the owner by mail whole,
+        // with a note that says why.
+        AppendArray(out, indent, "$lines = ", ticked, entry, ";");
+        out.push_back(line().Code("$note = '';").Take());
+        out.push_back(line().Code("if ($unstored !== '') {").Take());
+        std::vector<std::pair<std::string_view, std::string_view>> every;
+        for (const std::string_view field : context.fields.InOrder())
+            every.emplace_back(context.Label(field), field);
+        AppendArray(out, std::string(indent) + "    ", "$lines = ", every, entry, ";");
+        out.push_back(line()
+                          .Code("    $note = 'This message was not stored in the database: ' . $unstored . '. Every "
+                                "value the form sent is below.';")
+                          .Take());
+        out.push_back(line().Code("}").Take());
+        out.push_back(line().Code("$body = zestrel_mail_body($lines, $note);").Take());
+    }
     // A posted subject is cut to 200 characters: a long one would only fill
     // PHP's memory.
     PhpLine subject = line();

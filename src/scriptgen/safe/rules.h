@@ -34,6 +34,8 @@ std::string_view LabelOf(const FieldRule& rule);
 
 // The PHP functions that check the rules.
 void AddRuleFunctions(Lines& out);
+// zestrel_refuse(): the page that lists what the visitor must mend.
+void AddRefusal(Lines& out);
 // The check of the posted values, before any task; nothing when no rule
 // asks anything.
 void AddRuleCheck(const Context& context, std::string_view indent, Lines& out);

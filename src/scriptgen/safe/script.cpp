@@ -1,8 +1,12 @@
+#include "scriptgen/phpline.h"
 #include "scriptgen/safe/check.h"
 #include "scriptgen/safe/php.h"
 #include "scriptgen/safe/rules.h"
 #include "scriptgen/safe/sections.h"
-#include "scriptgen/sections/text.h"
+
+#include <algorithm>
+#include <unordered_map>
+#include <vector>
 
 namespace scriptgen::safe {
 
@@ -17,7 +21,7 @@ constexpr std::string_view kOpening[] = {
     "// records and the table tasks are for the site's owner.",
     "",
     "// Whatever goes wrong goes to the server's logs, never onto the visitor's page.",
-    "if (ini_get('display_errors') !== 'stderr') {",
+    "if (function_exists('ini_set') && ini_get('display_errors') !== 'stderr') {",
     "    ini_set('display_errors', '0');",
     "}",
 };
@@ -32,9 +36,10 @@ std::vector<std::string> OwnerMessages(const ScriptSettings& s)
 {
     std::vector<std::string> messages;
     if (s.createTable)
-        messages.push_back(text::Concat("'The table ' . ", PhpString(s.createTableName), " . ' is ready.'"));
+        messages.push_back(PhpLine().Code("'The table ' . ", PhpString(s.createTableName), " . ' is ready.'").Take());
     if (s.dropTable)
-        messages.push_back(text::Concat("'The table ' . ", PhpString(s.dropTableName), " . ' has been deleted.'"));
+        messages.push_back(
+            PhpLine().Code("'The table ' . ", PhpString(s.dropTableName), " . ' has been deleted.'").Take());
     return messages;
 }
 
@@ -42,10 +47,12 @@ std::string ButtonCaption(const ScriptSettings& s)
 {
     std::string caption;
     if (s.createTable)
-        caption = text::Concat("'Create the table ' . ", PhpString(s.createTableName));
+        caption = PhpLine().Code("'Create the table ' . ", PhpString(s.createTableName)).Take();
     if (s.dropTable)
-        caption += text::Concat(
-            caption.empty() ? "'Delete" : " . ' and delete", " the table ' . ", PhpString(s.dropTableName));
+        caption +=
+            PhpLine()
+                .Code(caption.empty() ? "'Delete" : " . ' and delete", " the table ' . ", PhpString(s.dropTableName))
+                .Take();
     return caption;
 }
 
@@ -57,9 +64,9 @@ void AddRedirectOutcome(const ScriptSettings& s, Lines& out)
     out.emplace_back("// Where the visitor goes: the success page when every task succeeded,");
     out.emplace_back("// otherwise the failure page.");
     const auto goTo = [&out](std::string_view name, const std::string& page) {
-        out.push_back(text::Concat("function zestrel_", name, "(): never"));
+        out.push_back(PhpLine().Code("function zestrel_", name, "(): never").Take());
         out.emplace_back("{");
-        out.push_back(text::Concat("    zestrel_go(", PhpString(page), ");"));
+        out.push_back(PhpLine().Code("    zestrel_go(", PhpString(page), ");").Take());
         out.emplace_back("}");
     };
     goTo("succeeded", s.successPage);
@@ -105,58 +112,227 @@ void AddOwnerPage(const ScriptSettings& s, Lines& out)
     out.emplace_back("{");
     out.emplace_back("    zestrel_page(200, 'Done');");
     for (const std::string& message : OwnerMessages(s))
-        out.push_back(text::Concat("    echo '<p>', zestrel_html(", message, "), '</p>', \"\\n\";"));
+        out.push_back(PhpLine().Code("    echo '<p>', zestrel_html(", message, "), '</p>', \"\\n\";").Take());
     out.emplace_back("}");
     out.emplace_back();
     out.emplace_back("// The button that posts the table tasks back to this script.");
     out.emplace_back("function zestrel_owner_button(): void");
     out.emplace_back("{");
     out.emplace_back("    zestrel_page(200, 'Confirm');");
-    out.push_back(text::Concat("    echo '<form method=\"post\"><input type=\"hidden\" name=\"", kOwnerTask,
-        "\" value=\"1\"><button type=\"submit\">', zestrel_html(", ButtonCaption(s),
-        "), '</button></form>', \"\\n\";"));
+    out.push_back(PhpLine()
+                      .Code("    echo '<form method=\"post\"><input type=\"hidden\" name=\"", kOwnerTask,
+                          "\" value=\"1\"><button type=\"submit\">', zestrel_html(", ButtonCaption(s),
+                          "), '</button></form>', \"\\n\";")
+                      .Take());
     out.emplace_back("}");
+}
+
+// The types whose values a browser sends on one line.
+bool OneLine(const FieldRule* rule)
+{
+    if (!rule || rule->type.empty())
+        return false;
+    for (const std::string_view kept : {"textarea", "hidden", "select", "radio", "checkbox"})
+        if (rule->type == kept)
+            return false;
+    return true;
 }
 
 void AddForm(const Context& context, Lines& out)
 {
     out.emplace_back();
-    out.emplace_back("// The form's fields as posted, by name.");
+    out.emplace_back("// The form's fields as posted, by name, as the browser sends them for their type.");
     AppendArray(
         out, "", "$form = ", context.fields.InOrder(),
-        [](PhpLine& line, std::string_view field) {
-            PutPostedKey(line.String(field).Code(" => zestrel_posted("), field).Code(")");
+        [&context](PhpLine& line, std::string_view field) {
+            line.String(field).Code(" => ");
+            const FieldRule* rule = context.Rule(field);
+            if (OneLine(rule))
+                line.Code("zestrel_clean(").String(rule->type).Code(rule->multiple ? ", true, " : ", false, ");
+            PutPostedKey(line.Code("zestrel_posted("), field).Code(OneLine(rule) ? "))" : ")");
         },
         ";");
+}
+
+// What the server must offer: a PHP test that holds when it does, what
+// it is, and what the log says when it is missing.
+struct Requirement {
+    std::string_view present;
+    std::string_view what;
+    std::string_view missing;
+};
+
+std::vector<Requirement> Requirements(const Context& context)
+{
+    std::vector<Requirement> needs;
+    if (context.Connects())
+        needs.push_back({"class_exists('mysqli')", "PHP's mysqli extension, for the database",
+            "this PHP lacks the mysqli extension, which the database needs: ask the host to enable it "
+            "(on Debian and Ubuntu: apt install php-mysql)"});
+    const ScriptSettings& s = context.settings;
+    if (s.sendMail && !s.smtp)
+        needs.push_back({"function_exists('mail')", "PHP's mail(), for the mail",
+            "this PHP has no mail() function (disable_functions in php.ini): ask the host to allow it"});
+    if (s.sendMail && s.smtp)
+        needs.push_back({"function_exists('stream_socket_client')", "PHP's network connections, for the mail server",
+            "this PHP may not open network connections (stream_socket_client is in disable_functions), which the "
+            "mail server needs: ask the host to allow it"});
+    if (s.sendMail && s.smtp && s.smtp->security != SmtpServer::Security::None)
+        needs.push_back({"extension_loaded('openssl')", "PHP's openssl extension, for TLS to the mail server",
+            "this PHP lacks the openssl extension, which TLS to the mail server needs: ask the host to enable it"});
+    return needs;
 }
 
 // What the server must offer, checked before anything else, so that a
 // missing part gives the failure page and a log line rather than PHP's error.
 void AddRequirements(const Context& context, Lines& out)
 {
-    const auto missing = [&context, &out](std::string_view test, std::string_view what) {
-        out.push_back(text::Concat("if (", test, ") {"));
-        out.push_back(text::Concat("    zestrel_log(", PhpString(what), ");"));
+    for (const Requirement& need : Requirements(context)) {
+        out.push_back(PhpLine().Code("if (!", need.present, ") {").Take());
+        out.push_back(PhpLine().Code("    zestrel_log(").String(need.missing).Code(");").Take());
         out.emplace_back(context.FormTasks()
                 ? "    zestrel_failed();"
                 : "    zestrel_message(500, 'Sorry: this page cannot work on this server right now.');");
         out.emplace_back("}");
-    };
-    if (context.Connects())
-        missing("!class_exists('mysqli')",
-            "this PHP lacks the mysqli extension, which the database needs: ask the host to enable it "
-            "(on Debian and Ubuntu: apt install php-mysql)");
+    }
+}
+
+// A table the script reads or writes: the columns it uses, each once in the
+// order the settings name them, with the most characters the form's rule
+// allows in it (0: no limit).
+struct UsedTable {
+    std::string_view name;
+    std::vector<std::pair<std::string_view, std::size_t>> columns;
+    std::unordered_map<std::string_view, std::size_t> places; // of each column in `columns`
+};
+
+std::vector<UsedTable> UsedTables(const Context& context)
+{
     const ScriptSettings& s = context.settings;
-    if (s.sendMail && !s.smtp)
-        missing("!function_exists('mail')",
-            "this PHP has no mail() function (disable_functions in php.ini): ask the host to allow it");
-    if (s.sendMail && s.smtp)
-        missing("!function_exists('stream_socket_client')",
-            "this PHP may not open network connections (stream_socket_client is in disable_functions), which the "
-            "mail server needs: ask the host to allow it");
-    if (s.sendMail && s.smtp && s.smtp->security != SmtpServer::Security::None)
-        missing("!extension_loaded('openssl')",
-            "this PHP lacks the openssl extension, which TLS to the mail server needs: ask the host to enable it");
+    std::vector<UsedTable> tables;
+    const auto use = [&tables, &context](std::string_view table, std::string_view column) {
+        if (table.empty() || column.empty())
+            return;
+        auto used = std::find_if(tables.begin(), tables.end(), [table](const UsedTable& t) { return t.name == table; });
+        if (used == tables.end())
+            used = tables.insert(used, UsedTable{table, {}, {}});
+        const FieldRule* rule = RuleForColumn(context, column);
+        const std::string_view most = rule ? std::string_view(rule->maxLength) : std::string_view();
+        const bool whole =
+            !most.empty() && most.size() < 10 && most.find_first_not_of("0123456789") == std::string_view::npos;
+        const std::size_t allowed = whole ? std::stoul(std::string(most)) : 0;
+        const auto [place, added] = used->places.try_emplace(column, used->columns.size());
+        if (added)
+            used->columns.emplace_back(column, allowed);
+        else
+            used->columns[place->second].second = std::max(used->columns[place->second].second, allowed);
+    };
+    if (s.insertRecord)
+        for (std::size_t i = 0; i < s.insertFields.size() && i < s.insertValues.size(); ++i)
+            if (!s.insertValues[i].empty())
+                use(s.insertTable, s.insertFields[i]);
+    if (s.displayAll)
+        for (const std::string& column : s.displayAllFields)
+            use(s.displayAllTable, column);
+    if (s.displaySpecific) {
+        for (const std::string& column : s.displaySpecificFields)
+            use(s.displaySpecificTable, column);
+        use(s.displaySpecificTable, s.whereField);
+    }
+    return tables;
+}
+
+// How the mail goes, in the owner's words.
+std::string MailWay(const ScriptSettings& s)
+{
+    if (!s.sendMail)
+        return {};
+    if (!s.smtp)
+        return "through PHP's mail()";
+    const SmtpServer& smtp = *s.smtp;
+    const std::string_view security = smtp.security == SmtpServer::Security::StartTls ? "STARTTLS"
+        : smtp.security == SmtpServer::Security::Tls                                  ? "TLS"
+                                                                                      : "no encryption";
+    return "through the mail server " + smtp.host + ":" + std::to_string(smtp.port) + " with " + std::string(security);
+}
+
+// The owner's self-check at the script's address with ?check, before the
+// requirements, so that it can say what is missing; with mail, its button
+// sends a test mail by a post from this site.
+void AddSelfCheck(const Context& context, Lines& out)
+{
+    out.emplace_back();
+    out.emplace_back("// The owner's self-check.");
+    out.emplace_back("if (isset($_GET['check'])) {");
+    out.emplace_back("    zestrel_owner_only();");
+    out.emplace_back("    $test = null;");
+    if (context.settings.sendMail) {
+        out.emplace_back(
+            "    if (($_SERVER['REQUEST_METHOD'] ?? 'GET') === 'POST' && isset($_POST['zestrel_test_mail'])) {");
+        out.emplace_back("        if (zestrel_from_other_site()) {");
+        out.emplace_back(
+            "            zestrel_message(403, 'This form can only be sent from the pages of its own site.');");
+        out.emplace_back("        }");
+        out.emplace_back("        $test = zestrel_test_mail();");
+        out.emplace_back("    }");
+    }
+    AppendArray(
+        out, "    ", "zestrel_self_check(", Requirements(context),
+        [](PhpLine& line, const Requirement& need) {
+            line.Code("[", need.present, ", ").String(need.what).Code(", ").String(need.missing).Code("]");
+        },
+        std::string(", ") + (context.Connects() ? "true" : "false") + ", [");
+    for (const UsedTable& table : UsedTables(context)) {
+        PhpLine line("        ");
+        line.String(table.name).Code(" => [");
+        bool first = true;
+        for (const auto& [column, most] : table.columns) {
+            line.Code(first ? "" : ", ").String(column).Code(" => ", std::to_string(most));
+            first = false;
+        }
+        out.push_back(line.Code("],").Take());
+    }
+    out.push_back(PhpLine("    ").Code("], ").String(MailWay(context.settings)).Code(", $test);").Take());
+    out.emplace_back("}");
+}
+
+// A test mail to the recipient through the script's own transport, and what
+// came of it. A recipient that the form sends gets none.
+void AddTestMail(const Context& context, Lines& out)
+{
+    ScriptSettings test = context.settings;
+    const bool posted = ResolveValue(test.recipient, context.fields).posted;
+    test.subject = "Test mail from the self-check of your form's script";
+    test.mailVariables.clear();
+    test.insertRecord = false;
+    if (ResolveValue(test.sender, context.fields).posted)
+        test.sender.clear();
+    const Context testContext(test);
+    out.emplace_back();
+    out.emplace_back("// A test mail for the owner's self-check: what came of it, and the conversation.");
+    out.emplace_back("function zestrel_test_mail(): array");
+    out.emplace_back("{");
+    if (posted) {
+        out.emplace_back("    return [false, 'The recipient comes from the form, so no test mail can be sent.', []];");
+        out.emplace_back("}");
+        return;
+    }
+    out.emplace_back("    $heard = static fn() => function_exists('zestrel_smtp_heard') ? zestrel_smtp_heard() : [];");
+    out.emplace_back("    try {");
+    const std::size_t start = out.size();
+    AddSafeMail(testContext, "        ", out);
+    // The body says what the mail is.
+    const auto body =
+        std::find(out.begin() + static_cast<std::ptrdiff_t>(start), out.end(), "        $body = zestrel_mail_body([");
+    if (body != out.end())
+        out.insert(body + 1,
+            "            ['Self-check', 'This test mail came from the self-check of your form\\'s script: mail from "
+            "the form comes the same way.'],");
+    out.emplace_back("        return [true, 'A test mail went to ' . $to . '.', $heard()];");
+    out.emplace_back("    } catch (Throwable $e) {");
+    out.emplace_back("        return [false, 'The test mail failed: ' . $e->getMessage(), $heard()];");
+    out.emplace_back("    }");
+    out.emplace_back("}");
 }
 
 // The owner's post: the table tasks, for the owner only. With records, the
@@ -165,10 +341,12 @@ void AddOwnerPost(const Context& context, std::string_view indent, Lines& out)
 {
     const ScriptSettings& s = context.settings;
     const std::string inner = std::string(indent) + "    ";
-    const auto line = [&out](std::string_view at, std::string_view code) { out.push_back(text::Concat(at, code)); };
+    const auto line = [&out](std::string_view at, std::string_view code) {
+        out.push_back(PhpLine().Code(at, code).Take());
+    };
     line(indent, "zestrel_owner_only();");
     line(indent, "try {");
-    line(inner, "$db = $db ?? zestrel_connect();");
+    line(inner, "$db = zestrel_db();");
     if (s.createTable)
         AddSafeCreateTable(context, inner, out);
     if (s.dropTable)
@@ -182,21 +360,24 @@ void AddOwnerPost(const Context& context, std::string_view indent, Lines& out)
         line(indent, "zestrel_end_page();");
 }
 
-// The form's post: the flood limit, the spam trap, then insert and mail in
-// that order, the first failure stopping the rest.
+// The form's post: the flood limit, the spam trap and the form's rules, then
+// the record and the mail. A record the database does not take still goes
+// out by mail, with a note that says why; the mail's failure stops the rest.
 void AddFormPost(const Context& context, std::string_view indent, Lines& out)
 {
     const ScriptSettings& s = context.settings;
     const std::string inner = std::string(indent) + "    ";
-    const auto line = [&out](std::string_view at, std::string_view code) { out.push_back(text::Concat(at, code)); };
-    line(indent, "$wait = zestrel_flood(true);");
+    const auto line = [&out](std::string_view at, std::string_view code) {
+        out.push_back(PhpLine().Code(at, code).Take());
+    };
+    line(indent, "$wait = zestrel_flood('post', true);");
     line(indent, "if ($wait > 0) {");
     line(inner, "zestrel_too_often($wait);");
     line(indent, "}");
     // Forms made before the trap got its name carry the old one.
     std::string trap;
     for (const char* name : kSpamTrapFields)
-        trap += text::Concat(trap.empty() ? "if (" : " || ", "zestrel_posted(", PhpString(name), ") !== ''");
+        trap += PhpLine().Code(trap.empty() ? "if (" : " || ", "zestrel_posted(", PhpString(name), ") !== ''").Take();
     line(indent, trap + ") {");
     line(inner, "// Only robots fill in the hidden spam trap: they are thanked, and nothing happens.");
     line(inner, "zestrel_log('the spam trap caught a post: nothing was stored or mailed');");
@@ -211,22 +392,34 @@ void AddFormPost(const Context& context, std::string_view indent, Lines& out)
         separator = ", ";
     }
     out.push_back(keys.Code("])) {").Take());
+    line(inner, "zestrel_refuse_too_large();");
     line(inner,
         "zestrel_log('a post without any of the form\\'s fields: sent by a robot, or larger than post_max_size');");
     line(inner, "zestrel_failed();");
     line(indent, "}");
     AddRuleCheck(context, indent, out);
-    line(indent, "try {");
     if (s.insertRecord) {
-        line(inner, "$db = $db ?? zestrel_connect();");
+        line(indent, "$unstored = '';");
+        line(indent, "try {");
+        line(inner, "$db = zestrel_db();");
         AddSafeInsert(context, inner, out);
+        line(indent, "} catch (Throwable $e) {");
+        line(inner, "$unstored = zestrel_unstored($e, " + PhpString(s.insertTable) + ");");
+        line(inner, "zestrel_log('the record was not stored: ' . $e->getMessage());");
+        line(indent, "}");
     }
-    if (s.sendMail)
+    if (s.sendMail) {
+        line(indent, "try {");
         AddSafeMail(context, inner, out);
-    line(indent, "} catch (Throwable $e) {");
-    line(inner, "zestrel_log($e->getMessage());");
-    line(inner, "zestrel_failed();");
-    line(indent, "}");
+        line(indent, "} catch (Throwable $e) {");
+        line(inner, "zestrel_log($e->getMessage());");
+        line(inner, "zestrel_failed();");
+        line(indent, "}");
+    } else {
+        line(indent, "if ($unstored !== '') {");
+        line(inner, "zestrel_failed();");
+        line(indent, "}");
+    }
     line(indent, "zestrel_succeeded();");
     // Records follow the thanks only when anyone may see them.
     if (!context.Displays() || context.RecordsForOwner())
@@ -242,7 +435,7 @@ void AddPosts(const Context& context, Lines& out)
     out.emplace_back("        zestrel_message(403, 'This form can only be sent from the pages of its own site.');");
     out.emplace_back("    }");
     if (context.OwnerTasks() && context.FormTasks()) {
-        out.push_back(text::Concat("    if (isset($_POST[", PhpString(kOwnerTask), "])) {"));
+        out.push_back(PhpLine().Code("    if (isset($_POST[", PhpString(kOwnerTask), "])) {").Take());
         AddOwnerPost(context, "        ", out);
         out.emplace_back("    } else {");
         AddFormPost(context, "        ", out);
@@ -263,10 +456,11 @@ void AddDisplays(const Context& context, Lines& out)
     out.emplace_back("// The records.");
     if (context.RecordsForOwner())
         out.emplace_back("zestrel_owner_only();");
-    if (context.OwnerTasks())
+    // The records page offers the owner's tasks itself.
+    if (context.OwnerTasks() && !context.Inbox())
         out.emplace_back("zestrel_owner_button();");
     out.emplace_back("try {");
-    out.emplace_back("    $db = $db ?? zestrel_connect();");
+    out.emplace_back("    $db = zestrel_db();");
     if (context.settings.displayAll)
         AddSafeDisplayAll(context, "    ", out);
     if (context.settings.displaySpecific)
@@ -334,16 +528,20 @@ Lines CompileSafeScript(const ScriptSettings& settings)
     }
     if (context.OwnerTasks())
         AddOwnerPage(settings, out);
+    if (context.SelfChecks() && settings.sendMail)
+        AddTestMail(context, out);
 
     if (!context.fields.Empty())
         AddForm(context, out);
     out.emplace_back();
     out.emplace_back("zestrel_headers();");
+    if (context.SelfChecks())
+        AddSelfCheck(context, out);
     AddRequirements(context, out);
     if (context.Changes())
         out.emplace_back("$method = $_SERVER['REQUEST_METHOD'] ?? 'GET';");
-    if (context.Connects())
-        out.emplace_back("$db = null;");
+    if (context.Inbox())
+        AddSafeDelete(context, out);
 
     if (context.Changes())
         AddPosts(context, out);

@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // The generators of the safe script. Each appends its lines to `out`, every
@@ -15,7 +16,11 @@ namespace scriptgen::safe {
 
 // What the parts of one safe script share.
 struct Context {
-    explicit Context(const ScriptSettings& s) : settings(s), fields(s.fieldList) {}
+    explicit Context(const ScriptSettings& s) : settings(s), fields(s.fieldList)
+    {
+        for (const FieldRule& rule : s.fieldRules)
+            rules.emplace(rule.field, &rule);
+    }
     bool Changes() const
     {
         return settings.sendMail || settings.insertRecord || settings.createTable || settings.dropTable;
@@ -29,6 +34,18 @@ struct Context {
     // owner's tasks, whose button the page shows.
     bool RecordsForOwner() const { return Displays() && (!settings.recordsPublic || OwnerTasks()); }
     bool NeedsOwner() const { return OwnerTasks() || RecordsForOwner(); }
+    // Whether the owner may sign in: for the pages that need it, and for the
+    // self-check of any script given an owner password.
+    bool SelfChecks() const { return NeedsOwner() || !settings.ownerPassword.empty(); }
+    // Whether every record is for the owner, page by page with a search and
+    // an export, rather than one table for anyone.
+    bool Inbox() const { return settings.displayAll && RecordsForOwner(); }
+    // Whether the owner's tasks do nothing but create the table the records
+    // come from: their button is then offered only while it is missing.
+    bool OnlyCreatesRecordsTable() const
+    {
+        return settings.createTable && !settings.dropTable && settings.createTableName == settings.displayAllTable;
+    }
     bool DatabaseTasks() const
     {
         return settings.insertRecord || settings.createTable || settings.dropTable || Displays();
@@ -37,9 +54,36 @@ struct Context {
     bool ConnectionOnly() const { return settings.useDatabase && !settings.sendMail && !DatabaseTasks(); }
     bool Connects() const { return DatabaseTasks() || ConnectionOnly(); }
 
+    // The rule of a field, or none.
+    const FieldRule* Rule(std::string_view field) const
+    {
+        const auto rule = rules.find(field);
+        return rule == rules.end() ? nullptr : rule->second;
+    }
+    // How the form names a field to people: its label, else its name.
+    std::string_view Label(std::string_view field) const
+    {
+        const FieldRule* rule = Rule(field);
+        return rule && !rule->label.empty() ? std::string_view(rule->label) : field;
+    }
+
     const ScriptSettings& settings;
     FieldSet fields;
+    std::unordered_map<std::string_view, const FieldRule*> rules; // by field, the first of each
 };
+
+// The column the safe Create step makes for a field, sized from its rule so
+// that every value the form allows fits: VARCHAR(225) when the rule asks for
+// 225 characters or fewer or says nothing, else TEXT and larger; a text area
+// without a longest length gets TEXT. `characters` is what it always holds.
+struct Column {
+    std::string_view type;
+    std::size_t characters;
+};
+Column ColumnFor(const FieldRule* rule);
+// The rule of the field a column of a new table is named after: the field of
+// that name, or of that name with "[]".
+const FieldRule* RuleForColumn(const Context& context, std::string_view column);
 
 // Appends the lines of a block of PHP, as they stand.
 void AppendBlock(Lines& out, std::string_view block);
@@ -69,6 +113,7 @@ void AddSafeInsert(const Context& context, std::string_view indent, Lines& out);
 void AddSafeMail(const Context& context, std::string_view indent, Lines& out);
 void AddSafeDropTable(const Context& context, std::string_view indent, Lines& out);
 void AddSafeDisplayAll(const Context& context, std::string_view indent, Lines& out);
+void AddSafeDelete(const Context& context, Lines& out);
 void AddSafeDisplaySpecific(const Context& context, std::string_view indent, Lines& out);
 
 } // namespace scriptgen::safe

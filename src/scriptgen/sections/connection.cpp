@@ -1,5 +1,5 @@
+#include "scriptgen/phpline.h"
 #include "scriptgen/sections/sections.h"
-#include "scriptgen/sections/text.h"
 
 namespace scriptgen {
 
@@ -9,8 +9,8 @@ namespace scriptgen {
 void AddConnectionSection(const ScriptSettings& s, Lines& out)
 {
     constexpr std::string_view kCallEnd = "\") or die(mysql_error());";
-    text::Append(out, "mysql_connect(\"", s.host, "\", \"", s.userName, "\", \"", s.password, kCallEnd);
-    text::Append(out, "mysql_select_db(\"", s.database, kCallEnd);
+    PhpLine().Code("mysql_connect(\"", s.host, "\", \"", s.userName, "\", \"", s.password, kCallEnd).AddTo(out);
+    PhpLine().Code("mysql_select_db(\"", s.database, kCallEnd).AddTo(out);
     out.emplace_back(" ");
 }
 

@@ -1,5 +1,5 @@
+#include "scriptgen/phpline.h"
 #include "scriptgen/sections/sections.h"
-#include "scriptgen/sections/text.h"
 
 namespace scriptgen {
 
@@ -12,16 +12,16 @@ constexpr std::string_view kQueryEnd = "\" ) or die(\"SELECT Error: \".mysql_err
 void AppendAssignments(Lines& out, const Lines& fields)
 {
     for (const std::string& field : fields)
-        if (text::HoldsText(field))
-            text::Append(out, "$", field, " = $row['", field, "'];");
+        if (HoldsText(field))
+            PhpLine().Code("$", field, " = $row['", field, "'];").AddTo(out);
 }
 
 // One table cell per shown field; these lines continue an open PHP string.
 void AppendCells(Lines& out, const Lines& fields)
 {
     for (const std::string& field : fields)
-        if (text::HoldsText(field))
-            text::Append(out, "<td>$", field, "</td>");
+        if (HoldsText(field))
+            PhpLine().Code("<td>$", field, "</td>").AddTo(out);
 }
 
 } // namespace
@@ -30,7 +30,7 @@ void AppendCells(Lines& out, const Lines& fields)
 void AddDisplayAllSection(const ScriptSettings& s, Lines& out)
 {
     out.emplace_back("echo \"<table border='1'>\";");
-    text::Append(out, kQueryOpening, s.displayAllTable, kQueryEnd);
+    PhpLine().Code(kQueryOpening, s.displayAllTable, kQueryEnd).AddTo(out);
     out.emplace_back("while($row = mysql_fetch_array( $result )) {");
     AppendAssignments(out, s.displayAllFields);
     out.emplace_back("echo \"<tr>");
@@ -44,7 +44,9 @@ void AddDisplayAllSection(const ScriptSettings& s, Lines& out)
 void AddDisplaySpecificSection(const ScriptSettings& s, Lines& out)
 {
     out.emplace_back("echo \"<table border='1'><tr>\";");
-    text::Append(out, kQueryOpening, s.displaySpecificTable, " WHERE ", s.whereField, "=", s.whereValue, kQueryEnd);
+    PhpLine()
+        .Code(kQueryOpening, s.displaySpecificTable, " WHERE ", s.whereField, "=", s.whereValue, kQueryEnd)
+        .AddTo(out);
     out.emplace_back("$row = mysql_fetch_array( $result );");
     AppendAssignments(out, s.displaySpecificFields);
     out.emplace_back("echo \"");

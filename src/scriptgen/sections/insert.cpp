@@ -1,5 +1,5 @@
+#include "scriptgen/phpline.h"
 #include "scriptgen/sections/sections.h"
-#include "scriptgen/sections/text.h"
 
 namespace scriptgen {
 
@@ -7,35 +7,18 @@ namespace {
 
 // The non-empty entries of `lines`, each between `quote`s, joined by ", ".
 // Columns and values are joined independently and are never paired.
-class JoinedList {
-public:
-    JoinedList(const Lines& lines, std::string_view quote) : lines_(lines), quote_(quote)
-    {
-        for (const std::string& line : lines_)
-            if (text::HoldsText(line))
-                size_ += (size_ == 0 ? 0 : 2) + line.size() + 2 * quote_.size();
+void PutList(PhpLine& line, const Lines& lines, std::string_view quote)
+{
+    bool first = true;
+    for (const std::string& entry : lines) {
+        if (!HoldsText(entry))
+            continue;
+        if (!first)
+            line.Code(", ");
+        first = false;
+        line.Code(quote, entry, quote);
     }
-
-    std::size_t size() const { return size_; }
-
-    void PutTo(text::LineWriter& out) const
-    {
-        bool first = true;
-        for (const std::string& line : lines_) {
-            if (!text::HoldsText(line))
-                continue;
-            if (!first)
-                out.Put(", ");
-            first = false;
-            out.Put(quote_).Put(line).Put(quote_);
-        }
-    }
-
-private:
-    const Lines& lines_;
-    std::string_view quote_;
-    std::size_t size_ = 0;
-};
+}
 
 } // namespace
 
@@ -43,20 +26,12 @@ private:
 // between single quotes, all inside one PHP double-quoted string.
 void AddInsertSection(const ScriptSettings& s, Lines& out)
 {
-    constexpr std::string_view kOpening = "mysql_query(\"INSERT INTO ";
-    constexpr std::string_view kValues = ") VALUES (";
-    constexpr std::string_view kEnd = ")\")or die(\"Insert Error: \".mysql_error());";
-    const JoinedList columns(s.insertFields, "");
-    const JoinedList values(s.insertValues, "'");
-
-    text::LineWriter line(
-        kOpening.size() + s.insertTable.size() + 2 + columns.size() + kValues.size() + values.size() + kEnd.size());
-    line.Put(kOpening).Put(s.insertTable).Put(" (");
-    columns.PutTo(line);
-    line.Put(kValues);
-    values.PutTo(line);
-    line.Put(kEnd);
-    out.push_back(std::move(line).Finish());
+    PhpLine line;
+    line.Code("mysql_query(\"INSERT INTO ", s.insertTable, " (");
+    PutList(line, s.insertFields, "");
+    line.Code(") VALUES (");
+    PutList(line, s.insertValues, "'");
+    line.Code(")\")or die(\"Insert Error: \".mysql_error());").AddTo(out);
     out.emplace_back(" ");
 }
 

@@ -1,7 +1,5 @@
+#include "scriptgen/phpline.h"
 #include "scriptgen/sections/sections.h"
-#include "scriptgen/sections/text.h"
-
-#include <algorithm>
 
 namespace scriptgen {
 
@@ -13,44 +11,33 @@ std::string DollarRule(const std::string& box)
 {
     if (!box.empty() && box.front() == '$')
         return box;
-    return text::Concat("'", box, "'");
+    return "'" + box + "'";
 }
 
 // The mail body as a PHP double-quoted string: one "label: value" line per
 // ticked item. The label copy has each "$" escaped so that PHP prints the
 // item as written; the value copy is left alone so that PHP puts the posted
 // value there. "\n" is written as the two characters of PHP's escape.
-std::size_t MailBodySize(const std::vector<MailItem>& items)
+void PutMailBody(PhpLine& line, const std::vector<MailItem>& items)
 {
-    std::size_t size = 2;
-    for (const MailItem& item : items)
-        if (item.checked)
-            size += 2 * item.text.size() + 4 +
-                static_cast<std::size_t>(std::count(item.text.begin(), item.text.end(), '$'));
-    return size;
-}
-
-void PutMailBody(text::LineWriter& line, const std::vector<MailItem>& items)
-{
-    line.Put('"');
+    line.Code('"');
     for (const MailItem& item : items) {
         if (!item.checked)
             continue;
         // The label, copied in runs with a backslash before every "$".
         std::string_view rest = item.text;
         for (std::size_t dollar = rest.find('$'); dollar != std::string_view::npos; dollar = rest.find('$')) {
-            line.Put(rest.substr(0, dollar)).Put("\\$");
+            line.Code(rest.substr(0, dollar), "\\$");
             rest.remove_prefix(dollar + 1);
         }
-        line.Put(rest);
-        line.Put(": ").Put(item.text).Put("\\n");
+        line.Code(rest, ": ", item.text, "\\n");
     }
-    line.Put('"');
+    line.Code('"');
 }
 
 void AppendRedirect(Lines& out, const std::string& page)
 {
-    text::Append(out, "echo \"<HTML><META HTTP-EQUIV=Refresh CONTENT='0; URL=", page, "'></HEAD></HTML>\";");
+    PhpLine().Code("echo \"<HTML><META HTTP-EQUIV=Refresh CONTENT='0; URL=", page, "'></HEAD></HTML>\";").AddTo(out);
 }
 
 } // namespace
@@ -62,16 +49,10 @@ void AddMailSection(const ScriptSettings& s, Lines& out)
 {
     const std::string recipient = DollarRule(s.recipient);
     const std::string subject = DollarRule(s.subject);
-    constexpr std::string_view kFrom = ",\"From:";
-    constexpr std::string_view kReplyTo = "\\r\\nReply-to:";
-    constexpr std::string_view kOpening = "if(mail(";
-    constexpr std::string_view kEnd = "\"))";
-    text::LineWriter line(kOpening.size() + recipient.size() + 1 + subject.size() + 1 + MailBodySize(s.mailVariables) +
-        kFrom.size() + s.sender.size() + kReplyTo.size() + s.sender.size() + kEnd.size());
-    line.Put(kOpening).Put(recipient).Put(',').Put(subject).Put(',');
+    PhpLine line;
+    line.Code("if(mail(", recipient, ',', subject, ',');
     PutMailBody(line, s.mailVariables);
-    line.Put(kFrom).Put(s.sender).Put(kReplyTo).Put(s.sender).Put(kEnd);
-    out.push_back(std::move(line).Finish());
+    line.Code(",\"From:", s.sender, "\\r\\nReply-to:", s.sender, "\"))").AddTo(out);
     AppendRedirect(out, s.successPage);
     out.emplace_back("else");
     AppendRedirect(out, s.failurePage);

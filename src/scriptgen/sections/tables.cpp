@@ -1,5 +1,5 @@
+#include "scriptgen/phpline.h"
 #include "scriptgen/sections/sections.h"
-#include "scriptgen/sections/text.h"
 
 namespace scriptgen {
 
@@ -10,10 +10,10 @@ namespace {
 void AppendRunStatement(Lines& out, std::string_view variable, std::string_view done, std::string_view failed)
 {
     out.emplace_back();
-    text::Append(out, "if( mysql_query( ", variable, " ) )");
-    text::Append(out, "echo( \"Table ", done, " successfully.<br>\" );");
+    PhpLine().Code("if( mysql_query( ", variable, " ) )").AddTo(out);
+    PhpLine().Code("echo( \"Table ", done, " successfully.<br>\" );").AddTo(out);
     out.emplace_back("else");
-    text::Append(out, "die( \"Error! Could not ", failed, " table: \" . mysql_error() );");
+    PhpLine().Code("die( \"Error! Could not ", failed, " table: \" . mysql_error() );").AddTo(out);
     out.emplace_back();
 }
 
@@ -23,17 +23,17 @@ void AppendRunStatement(Lines& out, std::string_view variable, std::string_view 
 // statement spans several script lines inside one PHP string.
 void AddCreateTableSection(const ScriptSettings& s, Lines& out)
 {
-    text::Append(out, "$create_query = \"CREATE TABLE ", s.createTableName, " (");
+    PhpLine().Code("$create_query = \"CREATE TABLE ", s.createTableName, " (").AddTo(out);
     for (const std::string& field : s.createTableFields)
-        if (text::HoldsText(field))
-            text::Append(out, field, " VARCHAR(225),");
+        if (HoldsText(field))
+            PhpLine().Code(field, " VARCHAR(225),").AddTo(out);
     out.emplace_back("id INT AUTO_INCREMENT, UNIQUE (id) )\";");
     AppendRunStatement(out, "$create_query", "created", "create");
 }
 
 void AddDropTableSection(const ScriptSettings& s, Lines& out)
 {
-    text::Append(out, "$drop_query = \"DROP TABLE ", s.dropTableName, "\";");
+    PhpLine().Code("$drop_query = \"DROP TABLE ", s.dropTableName, "\";").AddTo(out);
     AppendRunStatement(out, "$drop_query", "deleted", "delete");
 }
 

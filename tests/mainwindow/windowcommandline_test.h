@@ -8,7 +8,5 @@ class CommandLineTest : public WindowTest {
 private slots:
     void compileGivesTheWindowsScript_data();
     void compileGivesTheWindowsScript();
-    void exitCodesAndMessages_data();
-    void exitCodesAndMessages();
     void windowStartsWithTheFileOpen();
 };

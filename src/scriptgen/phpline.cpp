@@ -1,4 +1,4 @@
-#include "scriptgen/safe/php.h"
+#include "scriptgen/phpline.h"
 
 #include <algorithm>
 #include <array>
@@ -6,7 +6,7 @@
 #include <cstring>
 #include <memory>
 
-namespace scriptgen::safe {
+namespace scriptgen {
 
 namespace {
 
@@ -84,38 +84,43 @@ PhpLine::~PhpLine()
 void AppendPhpString(std::string& out, std::string_view text)
 {
     if (PlainRun(text) == text.size()) {
-        out += '\'';
-        out += text;
-        out += '\'';
+        // Most texts: the quotes and the text in one copy.
+        const std::size_t at = out.size();
+        out.resize(at + text.size() + 2);
+        char* to = out.data() + at;
+        *to = '\'';
+        if (!text.empty())
+            std::memcpy(to + 1, text.data(), text.size());
+        to[text.size() + 1] = '\'';
         return;
     }
     // Runs of characters become quoted literals, joined with " . " to a chr()
-    // call for each control character.
+    // call for each control character. Plain runs are copied whole.
+    out.reserve(out.size() + text.size() + 16);
     bool inLiteral = false;
-    bool first = true;
-    for (const char c : text) {
-        const Treatment treatment = TreatmentOf(c);
-        if (treatment == kChr) {
-            if (inLiteral)
-                out += '\'';
-            if (!first)
-                out += " . ";
-            out += "chr(";
-            out += std::to_string(static_cast<unsigned char>(c));
-            out += ')';
-            inLiteral = false;
-        } else {
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t plain = PlainRun(text.substr(at));
+        if (plain > 0 || TreatmentOf(text[at]) == kBackslash) {
             if (!inLiteral) {
-                if (!first)
-                    out += " . ";
+                if (at != 0)
+                    out.append(" . ");
                 out += '\'';
                 inLiteral = true;
             }
-            if (treatment == kBackslash)
+            out.append(text.substr(at, plain));
+            at += plain;
+            if (at < text.size() && TreatmentOf(text[at]) == kBackslash) {
                 out += '\\';
-            out += c;
+                out += text[at++];
+            }
+            continue;
         }
-        first = false;
+        if (inLiteral)
+            out += '\'';
+        if (at != 0)
+            out.append(" . ");
+        out.append("chr(").append(std::to_string(static_cast<unsigned char>(text[at++]))).append(")");
+        inLiteral = false;
     }
     if (inLiteral)
         out += '\'';
@@ -149,4 +154,4 @@ std::string SqlName(std::string_view name)
     return out;
 }
 
-} // namespace scriptgen::safe
+} // namespace scriptgen

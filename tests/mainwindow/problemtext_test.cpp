@@ -1,7 +1,7 @@
 // What keeps settings from giving a working safe script: one row per kind of
 // mistake, from sound settings with every task ticked, with the exact
 // problems the user is shown.
-#include "core/checkreport.h"
+#include "mainwindow/problemtext.h"
 #include "scriptgen/safe/check.h"
 #include "scriptgen/safe/values.h"
 
@@ -407,6 +407,12 @@ INSTANTIATE_TEST_SUITE_P(Settings, SafeCheckTest,
             [](ScriptSettings& s) { s.ownerPassword = Repeat("\xc3\xa4", 36) + "!"; },
             {{Setting::OwnerPassword,
                 "Owner password is 73 bytes long, but only the first 72 would count: shorten it."}}},
+        CheckCase{
+            "OwnerPasswordOfEightCharacters", [](ScriptSettings& s) { s.ownerPassword = Repeat("\xc3\xa4", 8); }, {}},
+        CheckCase{"OwnerPasswordOfSevenCharacters", [](ScriptSettings& s) { s.ownerPassword = Repeat("\xc3\xa4", 7); },
+            {{Setting::OwnerPassword,
+                "Owner password has 7 characters, but anyone on the Internet may try passwords on your pages: type "
+                "one of at least 8 characters, best a few words."}}},
         CheckCase{"OwnerPasswordWithAControlCharacter", [](ScriptSettings& s) { s.ownerPassword = "pass\tword"; },
             {{Setting::OwnerPassword,
                 "Owner password holds a control character, which a browser cannot send: type the password again."}}},
@@ -454,7 +460,7 @@ INSTANTIATE_TEST_SUITE_P(Settings, SafeCheckTest,
                 {Setting::MailServer,
                     "Mail Server: the port 0 does not exist: type one from 1 to 65535, usually 587 (STARTTLS) or 465 "
                     "(TLS)."},
-                {Setting::MailServer,
+                {Setting::MailFrom,
                     "Mail Server: mail through an SMTP server needs the site's own From address: type the address "
                     "your mail account may send as, such as webmaster@example.org."},
                 {Setting::MailServer,
@@ -469,7 +475,7 @@ INSTANTIATE_TEST_SUITE_P(Settings, SafeCheckTest,
                 s.mailFrom = "Website <website@shop.test>";
                 s.smtp = scriptgen::SmtpServer{"", 65536, scriptgen::SmtpServer::Security::StartTls, "", ""};
             },
-            {{Setting::MailServer,
+            {{Setting::MailFrom,
                  "Mail Server: the From address \"Website <website@shop.test>\" is not one e-mail address: type the "
                  "address the site sends as, such as webmaster@example.org, or leave it empty."},
                 {Setting::MailServer,
@@ -479,7 +485,7 @@ INSTANTIATE_TEST_SUITE_P(Settings, SafeCheckTest,
                     "Mail Server: the port 65536 does not exist: type one from 1 to 65535, usually 587 (STARTTLS) or "
                     "465 (TLS)."}}},
         CheckCase{"FromAddressOfPhpMailIsChecked", [](ScriptSettings& s) { s.mailFrom = "website@"; },
-            {{Setting::MailServer,
+            {{Setting::MailFrom,
                 "Mail Server: the From address \"website@\" is not one e-mail address: type the address the site "
                 "sends as, such as webmaster@example.org, or leave it empty."}}},
         CheckCase{"MailServerHostsAsTyped",
@@ -564,6 +570,56 @@ INSTANTIATE_TEST_SUITE_P(Settings, SafeCheckTest,
             },
             {}}),
     [](const testing::TestParamInfo<CheckCase>& info) { return info.param.name; });
+
+// A field whose rule allows more than the column the same settings create
+// for it is a warning, with both lengths; the compile goes on.
+TEST(SafeWarningTest, RuleLongerThanItsColumn)
+{
+    const auto rule = [](const char* field, const char* type, const char* most) {
+        scriptgen::FieldRule r;
+        r.field = field;
+        r.type = type;
+        r.maxLength = most;
+        return r;
+    };
+    const struct {
+        const char* name;
+        std::vector<scriptgen::FieldRule> rules;
+        std::string insertTable;
+        std::size_t holds, allowed; // of the warning; 0, 0 for none
+        std::vector<std::string> created = {}; // the new table's fields; empty: the usual
+    } cases[] = {
+        {"a column named after the field is sized for it", {rule("email", "", "500")}, "people", 0, 0},
+        {"another field's column holds 225", {rule("name", "", "226")}, "people", 225, 226},
+        {"225 fit", {rule("name", "", "225")}, "people", 0, 0},
+        {"a text area without a longest length", {rule("name", "textarea", "")}, "people", 225, 0},
+        {"the column is sized for its own field", {rule("name", "", "300"), rule("email", "", "300")}, "people", 0, 0},
+        {"an insert into a table the settings do not create", {rule("name", "", "500")}, "others", 0, 0},
+        {"a column the new table lacks", {rule("name", "", "500")}, "people", 0, 0, {"name"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptSettings s = Sound();
+        // The column "email" takes the field "name"; the table field "name"
+        // has no value.
+        s.insertFields = {"email", "name"};
+        s.insertValues = {"$name"};
+        s.insertTable = c.insertTable;
+        s.fieldRules = c.rules;
+        if (!c.created.empty())
+            s.createTableFields = c.created;
+        const std::vector<scriptgen::Problem> warnings = scriptgen::WarnSafeScript(s);
+        ASSERT_EQ(warnings.size(), c.holds > 0 ? 1u : 0u);
+        if (c.holds > 0) {
+            EXPECT_EQ(warnings[0].count, c.holds);
+            EXPECT_EQ(warnings[0].allowed, c.allowed);
+            EXPECT_EQ(warnings[0].text, "name");
+            EXPECT_EQ(warnings[0].detail, "email");
+        }
+        EXPECT_EQ(zestrel::NotesAfterCompile(s).size(), warnings.size() + (s.ownerPassword.empty() ? 0 : 1));
+        EXPECT_EQ(scriptgen::CheckSafeScript(s), scriptgen::CheckSafeScript(Sound())) << "only a warning";
+    }
+}
 
 // What the mail server's Host box takes: a machine's name or its address,
 // nothing that would make a wrong address for PHP's socket.

@@ -1,4 +1,6 @@
-#include "core/checkreport.h"
+#include "mainwindow/problemtext.h"
+
+#include "mainwindow/controlrow.h"
 
 #include <algorithm>
 #include <string>
@@ -27,82 +29,16 @@ std::string Shown(std::string_view text)
     return shown + "\"";
 }
 
-// How a message names the box of a setting.
+// How a message names the box of a setting: the caption the user sees.
 std::string Caption(Setting setting)
 {
-    switch (setting) {
-    case Setting::FieldList:
-        return "Enter Variables";
-    case Setting::FieldRules:
-        return "Field Rules";
-    case Setting::Host:
-        return "Host";
-    case Setting::UserName:
-        return "Username";
-    case Setting::Database:
-        return "Database Name";
-    case Setting::Recipient:
-        return "Recipient's email";
-    case Setting::Subject:
-        return "Subject";
-    case Setting::Sender:
-        return "From";
-    case Setting::MailServer:
-        return "Mail Server";
-    case Setting::MailVariables:
-        return "Select variables to email";
-    case Setting::SuccessPage:
-        return "Success Page";
-    case Setting::FailurePage:
-        return "Failure Page";
-    case Setting::InsertTable:
-        return "Insert into Table";
-    case Setting::InsertFields:
-        return "Table Fields";
-    case Setting::InsertValues:
-        return "Variable / Value";
-    case Setting::DisplayAllTable:
-        return "Display from Table (Display All Records)";
-    case Setting::DisplayAllFields:
-        return "Fields to display (Display All Records)";
-    case Setting::DisplaySpecificTable:
-        return "Display from Table (Display Specific Records)";
-    case Setting::WhereField:
-        return "Where Field";
-    case Setting::WhereValue:
-        return "the value after \"=\"";
-    case Setting::DisplaySpecificFields:
-        return "Fields To Display (Display Specific Records)";
-    case Setting::CreateTableName:
-        return "Table name (New Database Table)";
-    case Setting::CreateTableFields:
-        return "Fields (New Database Table)";
-    case Setting::DropTableName:
-        return "Table Name (Delete Table)";
-    case Setting::UseDatabase:
-        return "Use a MySql Database";
-    case Setting::Password:
-        return "Password";
-    case Setting::Target:
-        return "Safe script for PHP 8 (mysqli)";
-    case Setting::OwnerPassword:
-        return "Owner password";
-    case Setting::RecordsPublic:
-        return "Anyone may view the records";
-    case Setting::SendMail:
-        return "Send variables via email";
-    case Setting::InsertRecord:
-        return "Use 'Database Records'";
-    case Setting::DisplayAll:
-        return "Display All Records";
-    case Setting::DisplaySpecific:
-        return "Display Specific Records";
-    case Setting::CreateTable:
-        return "Create a new database table";
-    case Setting::DropTable:
-        return "Delete an existing Table";
-    }
-    return {};
+    return SettingName(setting).toStdString();
+}
+
+// The caption in quotes and the page it is on, as a message points there.
+std::string Where(Setting setting)
+{
+    return "\"" + Caption(setting) + "\" on the page " + PageOf(setting).toStdString();
 }
 
 // The box, and the line of a list or the row of the grid the problem is on.
@@ -153,11 +89,10 @@ std::string Sentence(const Problem& p)
     const std::string host = "Host \"" + p.text + "\"";
     switch (p.issue) {
     case Issue::NoTask:
-        return "No task is ticked: tick what the script must do, such as \"Send variables via email\" or \"Use "
-               "'Database Records'\".";
+        return "No task is ticked: tick what the script must do, such as \"" + Caption(Setting::SendMail) + "\" or \"" +
+            Caption(Setting::InsertRecord) + "\".";
     case Issue::NeedsDatabase:
-        return "The database tasks need a database: tick \"Use a MySql Database\" on the page Script Setup and fill "
-               "in its boxes.";
+        return "The database tasks need a database: tick " + Where(Setting::UseDatabase) + " and fill in its boxes.";
     case Issue::NotPostable:
         return label + ": " + shown +
             " is not a name a form can send: it must hold more than blanks and must not begin with \"[\".";
@@ -171,8 +106,8 @@ std::string Sentence(const Problem& p)
         return label + " is empty" + EmptyHint(p.setting);
     case Issue::NotAField:
         if (p.setting == Setting::MailVariables)
-            return label + ": " + shown +
-                " is not a field of the form: untick it, or add the field to Enter Variables.";
+            return label + ": " + shown + " is not a field of the form: untick it, or add the field to " +
+                Caption(Setting::FieldList) + ".";
         return shown + " in " + label +
             " is not a field of the form: pick one from the list of fields, or correct the "
             "name.";
@@ -198,15 +133,19 @@ std::string Sentence(const Problem& p)
         return label + " holds a line break or another control character" + PageHint(p.setting);
     case Issue::OwnerPasswordForTables:
         return label +
-            " is empty, but creating and deleting a table must be kept to you: type an owner password on the page "
-            "Script Setup, and sign in with the user name owner and that password to run the script.";
+            " is empty, but creating and deleting a table must be kept to you: type an owner password on the page " +
+            PageOf(p.setting).toStdString() +
+            ", and sign in with the user name owner and that password to run the script.";
     case Issue::OwnerPasswordForRecords:
-        return label +
-            " is empty, so anyone could read every stored record: type an owner password on the page Script Setup, "
-            "or tick \"Anyone may view the records\" on the page View Database Records if they are public.";
+        return label + " is empty, so anyone could read every stored record: type an owner password on the page " +
+            PageOf(p.setting).toStdString() + ", or tick " + Where(Setting::RecordsPublic) + " if they are public.";
     case Issue::PasswordTooLong:
         return label + " is " + std::to_string(p.count) + " bytes long, but only the first " +
             std::to_string(scriptgen::kMaxOwnerPasswordBytes) + " would count: shorten it.";
+    case Issue::PasswordTooShort:
+        return label + " has " + std::to_string(p.count) + (p.count == 1 ? " character" : " characters") +
+            ", but anyone on the Internet may try passwords on your pages: type one of at least " +
+            std::to_string(scriptgen::kMinOwnerPasswordCharacters) + " characters, best a few words.";
     case Issue::PatternSetNotation:
         return label + ", " + shown + ": the pattern " + Shown(p.detail) +
             " uses set notation (&&, --, nested [ ] or \\q{}), which PHP cannot check: write it without.";
@@ -226,18 +165,24 @@ std::string Sentence(const Problem& p)
             ", lies above the most allowed, " + Shown(p.detail.substr(comma + 1)) +
             ", so nothing could be sent: swap them.";
     }
+    case Issue::LongerThanColumn:
+        return label + ", " + shown + ": the form allows " +
+            (p.allowed > 0 ? std::to_string(p.allowed) + " characters" : std::string("any length of text")) +
+            ", but the column " + Shown(p.detail) + " that Create makes for it holds " + std::to_string(p.count) +
+            ", so longer values are refused: name the column after the field, or give the field a smaller Max "
+            "length. A table made before keeps its columns: widen the column in the database.";
     case Issue::RecipientFromForm:
         return label + " takes the address from the field " + Shown(p.text) +
             ", so anyone could send mail through your site to any address: type your own address instead (several "
             "separated by commas).";
     case Issue::ValueWithoutField:
         return label + ": " + shown + " stands beside no table field: type the field's name on line " +
-            std::to_string(p.line) + " of Table Fields, or clear the value.";
+            std::to_string(p.line) + " of " + Caption(Setting::InsertFields) + ", or clear the value.";
     case Issue::ListedTwice:
         return label + ": " + shown + " is listed twice: remove one of the two lines.";
     case Issue::NoValues:
-        return "No table field has a value: click a field's Variable / Value cell and pick a field of the form, or "
-               "type a value.";
+        return "No table field has a value: click a field's " + Caption(Setting::InsertValues) +
+            " cell and pick a field of the form, or type a value.";
     case Issue::IdColumn:
         return label + ": " + shown +
             " is the record number the script adds by itself: remove the line, or give the field another name.";
@@ -302,29 +247,26 @@ std::string Sentence(const Problem& p)
     return label + ": " + shown;
 }
 
-// The example texts the boxes start with, when the display-specific task
-// would use them.
-void AddExampleTexts(const scriptgen::ScriptSettings& s, std::vector<Problem>& problems)
-{
-    if (!s.displaySpecific)
-        return;
-    if (s.whereField == kWhereFieldExample)
-        problems.push_back({Setting::WhereField, Issue::ExampleText, 0, s.whereField, {}, 0});
-    if (s.whereValue == kWhereValueExample)
-        problems.push_back({Setting::WhereValue, Issue::ExampleText, 0, s.whereValue, {}, 0});
-}
-
 } // namespace
 
-std::vector<Problem> ProblemsBeforeCompile(const scriptgen::ScriptSettings& settings)
+QStringList NotesAfterCompile(const scriptgen::ScriptSettings& s)
 {
-    if (settings.target != scriptgen::Target::Safe)
-        return {};
-    std::vector<Problem> problems = scriptgen::CheckSafeScript(settings);
-    AddExampleTexts(settings, problems);
-    std::stable_sort(
-        problems.begin(), problems.end(), [](const Problem& a, const Problem& b) { return a.setting < b.setting; });
-    return problems;
+    QStringList notes;
+    if (s.target == scriptgen::Target::Safe) {
+        for (const Problem& warning : scriptgen::WarnSafeScript(s))
+            notes.append(Describe(warning));
+        // Any script with an owner password has the owner's self-check.
+        if (!s.ownerPassword.empty())
+            notes.append(QStringLiteral(
+                "Once the script is on your site, open its address with ?check at the end (such as "
+                "https://example.com/contact.php?check) and sign in as owner with the owner password: the page "
+                "says whether your host can run the script, and can send a test mail."));
+    } else if (s.useDatabase || s.insertRecord || s.displayAll || s.displaySpecific || s.createTable || s.dropTable) {
+        notes.append(QStringLiteral("This script reaches the database with PHP's old mysql functions, so it needs PHP "
+                                    "5 and its mysql extension; the box %1 writes one for current PHP.")
+                         .arg(QString::fromStdString(Where(Setting::Target))));
+    }
+    return notes;
 }
 
 QString Describe(const Problem& problem)
