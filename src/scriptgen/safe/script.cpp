@@ -5,6 +5,7 @@
 #include "scriptgen/safe/sections.h"
 
 #include <algorithm>
+#include <charconv>
 #include <unordered_map>
 #include <vector>
 
@@ -220,7 +221,9 @@ std::vector<UsedTable> UsedTables(const Context& context)
         const std::string_view most = rule ? std::string_view(rule->maxLength) : std::string_view();
         const bool whole =
             !most.empty() && most.size() < 10 && most.find_first_not_of("0123456789") == std::string_view::npos;
-        const std::size_t allowed = whole ? std::stoul(std::string(most)) : 0;
+        std::size_t allowed = 0;
+        if (whole)
+            std::from_chars(most.data(), most.data() + most.size(), allowed);
         const auto [place, added] = used->places.try_emplace(column, used->columns.size());
         if (added)
             used->columns.emplace_back(column, allowed);
@@ -300,13 +303,19 @@ void AddSelfCheck(const Context& context, Lines& out)
 // came of it. A recipient that the form sends gets none.
 void AddTestMail(const Context& context, Lines& out)
 {
-    ScriptSettings test = context.settings;
-    const bool posted = ResolveValue(test.recipient, context.fields).posted;
+    // Only what the mail needs: no field of the form goes into it, so the
+    // test mail's own settings need none of the lists.
+    const ScriptSettings& s = context.settings;
+    const bool posted = ResolveValue(s.recipient, context.fields).posted;
+    ScriptSettings test;
+    test.target = s.target;
+    test.sendMail = true;
+    test.recipient = s.recipient;
     test.subject = "Test mail from the self-check of your form's script";
-    test.mailVariables.clear();
-    test.insertRecord = false;
-    if (ResolveValue(test.sender, context.fields).posted)
-        test.sender.clear();
+    if (!ResolveValue(s.sender, context.fields).posted)
+        test.sender = s.sender;
+    test.smtp = s.smtp;
+    test.mailFrom = s.mailFrom;
     const Context testContext(test);
     out.emplace_back();
     out.emplace_back("// A test mail for the owner's self-check: what came of it, and the conversation.");
