@@ -336,11 +336,14 @@ void ReadFormTest::rulesTableFollowsTheFormAndTheList()
         table->setCurrentIndex(phoneMax);
         table->edit(phoneMax);
         // The editor itself, not whatever holds the focus: a window that is
-        // not yet active has no focus widget.
+        // not yet active has no focus widget. Return commits the cell by a
+        // queued call, which the loop must deliver before the dialog closes.
         if (auto* editor = table->viewport()->findChild<QLineEdit*>()) {
             QTest::keyClicks(editor, QStringLiteral("20"));
             QTest::keyClick(editor, Qt::Key_Return);
         }
+        for (int wait = 0; wait < 100 && phoneMax.data().toString().isEmpty(); ++wait)
+            QTest::qWait(10);
         noted = dialog->findChild<QLabel*>()->text().contains(QStringLiteral("Classic scripts ignore these rules"));
         QTest::keyClick(dialog, Qt::Key_Escape);
     });
