@@ -79,6 +79,11 @@ QString SettingName(scriptgen::Setting setting)
     return name;
 }
 
+QString AccessibleName(const PageLayout& page, const ControlRow& row)
+{
+    return row.setting ? SettingName(*row.setting) : OwnName(page, row);
+}
+
 QString PageOf(scriptgen::Setting setting)
 {
     const Found found = Find(setting);

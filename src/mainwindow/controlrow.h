@@ -48,6 +48,7 @@ struct ControlRow {
     OnNewScript onNewScript = OnNewScript::Empty;
     const char* named = nullptr; // how messages name it, where its caption alone does not say
     const char* tip = nullptr;
+    const char* does = nullptr; // what a button does, for a screen reader
 };
 
 // A tab page as rows, in the order the keyboard focus takes the controls.
@@ -64,6 +65,10 @@ std::span<const PageLayout> WindowLayout();
 // or dots after it, else the title of its group; where two controls of the
 // window have the same caption, their group's title follows in parentheses.
 QString SettingName(scriptgen::Setting setting);
+
+// The name a screen reader says for a row's control: the setting's name as
+// messages give it, else the caption; distinct within its page.
+QString AccessibleName(const PageLayout& page, const ControlRow& row);
 
 // The title of the page that shows the setting.
 QString PageOf(scriptgen::Setting setting);

@@ -3,10 +3,14 @@
 #include "mainwindow/pickerbox.h"
 #include "mainwindow/widgets.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QStringListModel>
 #include <QTextBlock>
@@ -39,6 +43,46 @@ QLineEdit* AddEdit(QWidget* parent, const char* name, QRect bounds, const QStrin
     auto* edit = Place(new QLineEdit(text, parent), name, bounds);
     edit->setValidator(new SingleLineValidator(edit));
     return edit;
+}
+
+namespace {
+
+// An eye, open or struck through, drawn here: the desktop's icon themes name
+// it differently and the window must not depend on one.
+QIcon EyeIcon(bool struck, const QColor& colour)
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(colour, 1.2));
+    QPainterPath lids;
+    lids.moveTo(1.5, 8);
+    lids.quadTo(8, 1.5, 14.5, 8);
+    lids.quadTo(8, 14.5, 1.5, 8);
+    painter.drawPath(lids);
+    painter.setBrush(colour);
+    painter.drawEllipse(QPointF(8, 8), 2.2, 2.2);
+    if (struck)
+        painter.drawLine(QPointF(2.5, 13.5), QPointF(13.5, 2.5));
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+void MaskWithShowAction(QLineEdit* edit)
+{
+    edit->setEchoMode(QLineEdit::Password);
+    const QColor colour = edit->palette().color(QPalette::Text);
+    auto* show = edit->addAction(EyeIcon(false, colour), QLineEdit::TrailingPosition);
+    show->setObjectName(edit->objectName() + QStringLiteral("Show"));
+    show->setCheckable(true);
+    show->setToolTip(QStringLiteral("Show the password"));
+    QObject::connect(show, &QAction::toggled, edit, [edit, show, colour](bool shown) {
+        edit->setEchoMode(shown ? QLineEdit::Normal : QLineEdit::Password);
+        show->setIcon(EyeIcon(shown, colour));
+        show->setToolTip(shown ? QStringLiteral("Hide the password") : QStringLiteral("Show the password"));
+    });
 }
 
 QPlainTextEdit* AddMemo(QWidget* parent, const char* name, QRect bounds, bool scrollBar)

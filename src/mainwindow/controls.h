@@ -32,6 +32,10 @@ template <typename Widget> Widget* Place(Widget* widget, const char* name, QRect
 QLabel* AddLabel(QWidget* parent, const char* name, QRect bounds, const QString& text);
 QGroupBox* AddGroupBox(QWidget* parent, const char* name, QRect bounds, const QString& title);
 QLineEdit* AddEdit(QWidget* parent, const char* name, QRect bounds, const QString& text = {});
+
+// Masks a password box, with the usual action at its end that shows what was
+// typed and hides it again.
+void MaskWithShowAction(QLineEdit* edit);
 QPlainTextEdit* AddMemo(QWidget* parent, const char* name, QRect bounds, bool scrollBar);
 QCheckBox* AddCheckBox(QWidget* parent, const char* name, QRect bounds, const QString& caption);
 // An editable combo box showing `text`, its list taken from `model`.

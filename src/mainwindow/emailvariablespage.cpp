@@ -5,6 +5,7 @@
 #include "mainwindow/widgets.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QPushButton>
 
 namespace zestrel {
@@ -61,7 +62,10 @@ const ControlRow kRows[] = {
         .caption = "Mail Server...",
         .setting = Setting::MailServer,
         .alsoShows = Setting::MailFrom,
-        .governor = "CheckBox2"},
+        .governor = "CheckBox2",
+        .does = "Sets how the safe script sends its mail: through your mail server, or by PHP's mail()"},
+    // How mail will go, as the dialog "Mail Server" left it.
+    {.kind = Label, .name = "Label27", .parent = "GroupBox5", .bounds = {96, 112, 393, 13}},
     {.kind = LabeledEdit,
         .name = "LabeledEdit1",
         .parent = "GroupBox6",
@@ -96,6 +100,25 @@ QWidget* MakeCheckList(QWidget* parent)
     list->setUniformItemSizes(true);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     return list;
+}
+
+// How the safe script will send its mail, in the words of the Mail Server
+// dialog; classic scripts always use PHP's mail(), as the dialog says.
+QString MailWay(const MailDelivery& delivery)
+{
+    if (!delivery.smtp)
+        return QStringLiteral("Mail goes through PHP's mail().");
+    const scriptgen::SmtpServer& smtp = *delivery.smtp;
+    if (smtp.host.empty())
+        return QStringLiteral("Safe scripts send mail through a mail server: give its host in Mail Server...");
+    using Security = scriptgen::SmtpServer::Security;
+    const QString security = smtp.security == Security::StartTls ? QStringLiteral("with STARTTLS")
+        : smtp.security == Security::Tls                         ? QStringLiteral("with TLS")
+                                                                 : QStringLiteral("without encryption");
+    return QStringLiteral("Safe scripts send mail through %1:%2 %3.")
+        .arg(QString::fromStdString(smtp.host))
+        .arg(smtp.port)
+        .arg(security);
 }
 
 } // namespace
@@ -133,8 +156,10 @@ EmailVariablesPage::EmailVariablesPage(const PageParts& parts, QWidget* parent)
          },
             [this](const ScriptSettings& s) {
                 delivery_ = {s.smtp, s.mailFrom};
+                showMailWay();
             },
             nullptr});
+    showMailWay();
     connect(control<QCheckBox>("CheckBox2"), &QCheckBox::clicked, this, &EmailVariablesPage::CheckBox2Click);
     connect(control<QPushButton>("Button3"), &QPushButton::clicked, this, &EmailVariablesPage::Button3Click);
 }
@@ -168,6 +193,13 @@ QStringList EmailVariablesPage::tickAgain(const QStringList& ticked)
     return dropped;
 }
 
+void EmailVariablesPage::showMailWay()
+{
+    auto* way = control<QLabel>("Label27");
+    way->setText(MailWay(delivery_));
+    way->setToolTip(way->text()); // whole, where a long host name is cut
+}
+
 void EmailVariablesPage::CheckBox2Click()
 {
     Guard([this] { applySwitch(control<QCheckBox>("CheckBox2")); });
@@ -179,6 +211,7 @@ void EmailVariablesPage::Button3Click()
         MailServerDialog dialog(delivery_, this);
         if (dialog.exec() == QDialog::Accepted) {
             delivery_ = dialog.delivery();
+            showMailWay();
             emit edited();
         }
     });

@@ -29,6 +29,8 @@ public slots:
     void Button3Click();
 
 private:
+    void showMailWay();
+
     CheckListModel* ticks_;
     MailDelivery delivery_; // what the dialog "Mail Server" holds
 };

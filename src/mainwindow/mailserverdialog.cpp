@@ -1,5 +1,7 @@
 #include "mainwindow/mailserverdialog.h"
 
+#include "mainwindow/controls.h"
+
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -90,7 +92,7 @@ MailServerDialog::MailServerDialog(const MailDelivery& delivery, QWidget* parent
             QStringLiteral("None (only for a server on the same machine)")});
     user_ = Named(new QLineEdit(this), "SmtpUser");
     password_ = Named(new QLineEdit(this), "SmtpPassword");
-    password_->setEchoMode(QLineEdit::Password);
+    MaskWithShowAction(password_);
     from_ = Named(new QLineEdit(this), "MailFrom");
     from_->setPlaceholderText(QStringLiteral("webmaster@example.org"));
 

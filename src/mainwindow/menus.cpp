@@ -35,10 +35,13 @@ void BuildToolBar(QMainWindow* window, QWidget* client, Commands& c)
     Action1->setObjectName(QStringLiteral("Action1"));
     Action1->setIcon(window->style()->standardIcon(QStyle::SP_MediaPlay));
 
-    const auto addButton = [window, ToolBar3](
-                               const char* name, QStyle::StandardPixmap picture, const QString& caption) {
+    const auto addButton = [window, ToolBar3](const char* name, QStyle::StandardPixmap picture, const QString& caption,
+                               const char* does) {
         auto* button = new QToolButton(ToolBar3);
         button->setObjectName(QString::fromLatin1(name));
+        // What a screen reader says the button does; without it, it would
+        // read the action's component name.
+        button->setAccessibleDescription(QString::fromUtf8(does));
         button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
         button->setAutoRaise(true);
         button->setFocusPolicy(Qt::NoFocus);
@@ -48,20 +51,23 @@ void BuildToolBar(QMainWindow* window, QWidget* client, Commands& c)
         ToolBar3->addWidget(button);
         return button;
     };
-    QToolButton* ToolButton2 = c.compileButton = addButton("ToolButton2", QStyle::SP_MediaPlay, {});
+    QToolButton* ToolButton2 = c.compileButton =
+        addButton("ToolButton2", QStyle::SP_MediaPlay, {}, "Assembles the script from the settings on the five pages");
     // The tool button shows the action's icon text; set it explicitly so the
     // caption keeps its trailing blank.
     Action1->setIconText(QStringLiteral("Compile Script "));
     ToolButton2->setDefaultAction(Action1);
-    c.saveScriptButton = addButton("ToolButton3", QStyle::SP_DialogSaveButton, QStringLiteral("Save Script"));
+    c.saveScriptButton = addButton("ToolButton3", QStyle::SP_DialogSaveButton, QStringLiteral("Save Script"),
+        "Writes the compiled script to a file");
     auto* separator = new QFrame(ToolBar3);
     separator->setObjectName(QStringLiteral("ToolButton4"));
     separator->setFrameShape(QFrame::VLine);
     separator->setFrameShadow(QFrame::Sunken);
     separator->setFixedWidth(8);
     ToolBar3->addWidget(separator);
-    c.helpButton = addButton("ToolButton5", QStyle::SP_MessageBoxQuestion, QStringLiteral("Help"));
-    c.onlineButton = addButton("ToolButton6", QStyle::SP_DriveNetIcon, QStringLiteral("Online"));
+    c.helpButton = addButton("ToolButton5", QStyle::SP_MessageBoxQuestion, QStringLiteral("Help"), "Opens the help");
+    c.onlineButton = addButton(
+        "ToolButton6", QStyle::SP_DriveNetIcon, QStringLiteral("Online"), "Opens the maker's web site in your browser");
 }
 
 void BuildMenu(QMainWindow* window, Commands& c)
@@ -101,6 +107,10 @@ void BuildMenu(QMainWindow* window, Commands& c)
     c.openSettings = addItem(File1, "OpenSettings1", fileItems[1]);
     c.saveSettings = addItem(File1, "SaveSettings1", fileItems[2]);
     c.saveSettingsAs = addItem(File1, "SaveSettingsAs1", fileItems[3]);
+    // The desktop's usual keys for the settings files.
+    c.openSettings->setShortcut(QKeySequence::Open);
+    c.saveSettings->setShortcut(QKeySequence::Save);
+    c.saveSettingsAs->setShortcut(QKeySequence::SaveAs);
     c.recentSettings = File1->addMenu(fileItems[4]);
     c.recentSettings->setObjectName(QStringLiteral("RecentSettings1"));
     c.recentSettings->setFont(window->font());

@@ -53,8 +53,13 @@ SettingsPage::SettingsPage(const PageLayout& layout, const PageParts& parts, QWi
         widgets_.insert(QLatin1String(row.name), widget);
         if (row.tip)
             widget->setToolTip(QString::fromUtf8(row.tip));
+        if (row.does)
+            widget->setAccessibleDescription(QString::fromUtf8(row.does));
         if (!TakesFocus(row.kind))
             continue;
+        // Without a name of its own, a box is named after the group it
+        // stands in, which gives the boxes of a group one name.
+        widget->setAccessibleName(AccessibleName(layout, row));
         if (!controls_.empty())
             QWidget::setTabOrder(controls_.back().widget, widget);
         controls_.push_back({&row, widget, plainBinding(row, widget)});
@@ -68,10 +73,17 @@ SettingsPage::SettingsPage(const PageLayout& layout, const PageParts& parts, QWi
 QWidget* SettingsPage::make(const ControlRow& row, const PageParts& parts)
 {
     QWidget* parent = row.parent ? widgets_.value(QLatin1String(row.parent)) : this;
+    QLabel* label = row.label ? AddLabel(parent, row.label, row.labelBounds, QString::fromUtf8(row.caption)) : nullptr;
+    QWidget* control = makeControl(row, parts, parent);
+    if (label)
+        label->setBuddy(control);
+    return control;
+}
+
+QWidget* SettingsPage::makeControl(const ControlRow& row, const PageParts& parts, QWidget* parent)
+{
     const QString caption = QString::fromUtf8(row.caption);
     const QString text = QString::fromUtf8(row.text);
-    if (row.label)
-        AddLabel(parent, row.label, row.labelBounds, caption);
     switch (row.kind) {
     case ControlKind::Group:
         return AddGroupBox(parent, row.name, row.bounds, caption);
@@ -81,7 +93,7 @@ QWidget* SettingsPage::make(const ControlRow& row, const PageParts& parts)
         return AddEdit(parent, row.name, row.bounds, text);
     case ControlKind::SecretEdit: {
         QLineEdit* edit = AddEdit(parent, row.name, row.bounds, text);
-        edit->setEchoMode(QLineEdit::Password);
+        MaskWithShowAction(edit);
         return edit;
     }
     case ControlKind::LabeledEdit: {

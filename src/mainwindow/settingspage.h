@@ -93,6 +93,7 @@ protected:
 
 private:
     QWidget* make(const ControlRow& row, const PageParts& parts);
+    QWidget* makeControl(const ControlRow& row, const PageParts& parts, QWidget* parent);
     Binding plainBinding(const ControlRow& row, QWidget* widget) const;
 
     const PageLayout& layout_;

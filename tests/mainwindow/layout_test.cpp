@@ -9,18 +9,22 @@
 
 #include "mainwindow/controlrow.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStyle>
 #include <QTabBar>
+#include <QTabWidget>
 #include <QToolBar>
 
 #include <algorithm>
@@ -65,6 +69,15 @@ void LayoutTest::defaultStateAfterStart()
     QCOMPARE(form->Grid().currentColumn(), 0);
     QVERIFY(!Child<QPlainTextEdit>(form.get(), "Memo5")->isVisible());
     QVERIFY(form->ScriptBuffer().empty());
+    // The owner password is masked with an action that shows it; the MySQL
+    // password box shows what is typed.
+    QCOMPARE(Child<QLineEdit>(form.get(), "Edit15")->echoMode(), QLineEdit::Password);
+    Child<QAction>(form.get(), "Edit15Show")->trigger();
+    QCOMPARE(Child<QLineEdit>(form.get(), "Edit15")->echoMode(), QLineEdit::Normal);
+    Child<QAction>(form.get(), "Edit15Show")->trigger();
+    QCOMPARE(Child<QLineEdit>(form.get(), "Edit15")->echoMode(), QLineEdit::Password);
+    QCOMPARE(Child<QLineEdit>(form.get(), "Edit3")->echoMode(), QLineEdit::Normal);
+    QVERIFY(!form->findChild<QAction*>("Edit3Show"));
     QVERIFY(!form->ScriptCompiled());
     QCOMPARE(Child<QListView>(form.get(), "CheckListBox1")->model()->rowCount(), 0);
     QCOMPARE(Child<QComboBox>(form.get(), "ComboBox1")->count(), 0);
@@ -295,11 +308,44 @@ void LayoutTest::toolBar()
         QCOMPARE(button->focusPolicy(), Qt::NoFocus);
         QVERIFY(!button->icon().isNull());
         QVERIFY(button->autoRaise());
+        // A screen reader says what the button does, not a component name.
+        const QString does =
+            QAccessible::queryAccessibleInterface(const_cast<QToolButton*>(button))->text(QAccessible::Description);
+        QVERIFY2(does.size() > 10 && !does.contains("Action1"), qPrintable(does));
     }
     auto* action = Child<QAction>(form.get(), "Action1");
     QCOMPARE(Child<QToolButton>(form.get(), "ToolButton2")->defaultAction(), action);
     for (const QAction* any : form->findChildren<QAction*>())
-        QVERIFY2(any->shortcuts().isEmpty(), qPrintable(any->objectName()));
+        QVERIFY2(any->shortcuts().isEmpty() || (any->parent() == form.get() && any->objectName().contains("Settings")),
+            qPrintable(any->objectName()));
+}
+
+void LayoutTest::accessibleNames_data()
+{
+    tabOrder_data();
+}
+
+// Every control that takes the focus has a name a screen reader can say,
+// its own within its page, and every button says what it does.
+void LayoutTest::accessibleNames()
+{
+    QFETCH(int, index);
+    const auto form = StartForm();
+    QWidget* page = Child<QTabWidget>(form.get(), "PageControl1")->widget(index);
+    QStringList names;
+    for (QWidget* widget : page->findChildren<QWidget*>()) {
+        // A combo box's own parts and its popup list are spoken as the box.
+        if (widget->focusPolicy() == Qt::NoFocus || qobject_cast<QComboBox*>(widget->parentWidget()) ||
+            widget->window() != form.get())
+            continue;
+        const QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(widget);
+        const QString name = spoken->text(QAccessible::Name);
+        QVERIFY2(!name.isEmpty() && !names.contains(name), qPrintable(widget->objectName() + ": " + name));
+        names.append(name);
+        if (qobject_cast<QPushButton*>(widget))
+            QVERIFY2(spoken->text(QAccessible::Description).size() > 10, qPrintable(name));
+    }
+    QVERIFY(names.size() > 3);
 }
 
 void LayoutTest::menus_data()
@@ -339,8 +385,11 @@ void LayoutTest::menus()
     QStringList shown;
     QSet<QChar> letters;
     int marked = 0;
+    // The settings files take the desktop's usual keys; the other items none.
+    const QHash<QString, QKeySequence> keys = {{"OpenSettings1", QKeySequence::Open},
+        {"SaveSettings1", QKeySequence::Save}, {"SaveSettingsAs1", QKeySequence::SaveAs}};
     for (const QAction* action : popup->actions()) {
-        QVERIFY(action->shortcut().isEmpty());
+        QCOMPARE(action->shortcut(), keys.value(action->objectName()));
         if (action->isSeparator()) {
             names.append("-");
             shown.append("-");

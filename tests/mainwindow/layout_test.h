@@ -16,6 +16,8 @@ private slots:
     void captionsFitTheirBounds();
     void fontAndColours();
     void toolBar();
+    void accessibleNames_data();
+    void accessibleNames();
     void menus_data();
     void menus();
     void menusHaveDistinctAccelerators();

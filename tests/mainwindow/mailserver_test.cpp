@@ -7,6 +7,7 @@
 #include "scriptgen/compiler.h"
 #include "windowfixture.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -95,7 +96,12 @@ void MailServerTest::presetsFillTheServersBoxes()
     QFETCH(QString, boxes);
     QFETCH(QString, note);
     const auto form = StartForm();
+    const auto* way = Child<QLabel>(form.get(), "Label27");
+    QVERIFY2(way->text().contains("PHP's mail()"), qPrintable(way->text()));
     WithDialog(form.get(), [&](QWidget* dialog) {
+        // The password is masked, with the action that shows it.
+        QCOMPARE(Child<QLineEdit>(dialog, "SmtpPassword")->echoMode(), QLineEdit::Password);
+        QVERIFY(dialog->findChild<QAction*>("SmtpPasswordShow"));
         // The account and the address stay the user's; the server's boxes
         // and the transport are filled in.
         Child<QRadioButton>(dialog, "MailBySmtp")->click();
@@ -133,6 +139,10 @@ void MailServerTest::presetsFillTheServersBoxes()
     QCOMPARE(s.smtp->security, Security::StartTls);
     QCOMPARE(s.smtp->password, std::string("secret"));
     QCOMPARE(s.mailFrom, std::string("ada@shop.test"));
+    // The page says how mail will go.
+    const QString host = QString::fromStdString(s.smtp->host);
+    QVERIFY2(
+        way->text().contains(host.isEmpty() ? "Mail Server..." : host + ":587 with STARTTLS"), qPrintable(way->text()));
 }
 
 void MailServerTest::securityBringsItsUsualPort_data()
