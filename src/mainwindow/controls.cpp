@@ -70,6 +70,11 @@ QIcon EyeIcon(bool struck, const QColor& colour)
 
 } // namespace
 
+QString TypeAgainText()
+{
+    return QStringLiteral("type again: not kept in settings files");
+}
+
 void MaskWithShowAction(QLineEdit* edit)
 {
     edit->setEchoMode(QLineEdit::Password);

@@ -33,6 +33,9 @@ QLabel* AddLabel(QWidget* parent, const char* name, QRect bounds, const QString&
 QGroupBox* AddGroupBox(QWidget* parent, const char* name, QRect bounds, const QString& title);
 QLineEdit* AddEdit(QWidget* parent, const char* name, QRect bounds, const QString& text = {});
 
+// What an empty password box says when a settings file left it empty.
+QString TypeAgainText();
+
 // Masks a password box, with the usual action at its end that shows what was
 // typed and hides it again.
 void MaskWithShowAction(QLineEdit* edit);

@@ -135,6 +135,9 @@ MailServerDialog::MailServerDialog(const MailDelivery& delivery, QWidget* parent
     security_->setCurrentIndex(shownSecurity_);
     user_->setText(FromUtf8(smtp.userName));
     password_->setText(FromUtf8(smtp.password));
+    // An account whose password a settings file could not keep.
+    if (!smtp.userName.empty())
+        password_->setPlaceholderText(TypeAgainText());
     from_->setText(FromUtf8(delivery.from));
     transportChosen();
 

@@ -72,22 +72,16 @@ QString DocumentsFolder()
     return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
 }
 
-// The password boxes the opened settings need filled in again, as files
-// never keep a password.
-QStringList PasswordsToType(const scriptgen::ScriptSettings& s)
+// The password boxes of the window that the opened settings need filled in
+// again, as files never keep a password. The mail account's password is the
+// Mail Server dialog's to ask for.
+std::vector<scriptgen::Setting> PasswordsToType(const scriptgen::ScriptSettings& s)
 {
-    using scriptgen::Setting;
-    const auto box = [](Setting setting) {
-        return QStringLiteral("%1, on the page %2").arg(zestrel::SettingName(setting), zestrel::PageOf(setting));
-    };
-    QStringList boxes;
+    std::vector<scriptgen::Setting> boxes;
     if (s.useDatabase)
-        boxes.append(box(Setting::Password));
+        boxes.push_back(scriptgen::Setting::Password);
     if (s.target == scriptgen::Target::Safe && scriptgen::NeedsOwnerPassword(s))
-        boxes.append(box(Setting::OwnerPassword));
-    if (s.sendMail && s.smtp && !s.smtp->userName.empty())
-        boxes.append(QStringLiteral("the mail account's Password, under %1... on the page %2")
-                         .arg(zestrel::SettingName(Setting::MailServer), zestrel::PageOf(Setting::MailServer)));
+        boxes.push_back(scriptgen::Setting::OwnerPassword);
     return boxes;
 }
 
@@ -329,8 +323,10 @@ void TForm1::NewScript1Click()
     Guard([this] {
         if (!maybeSaveChanges())
             return;
-        for (zestrel::SettingsPage* page : pages_)
+        for (zestrel::SettingsPage* page : pages_) {
             page->clearForNewScript();
+            page->askToTypeAgain({});
+        }
         fieldVariables_->setStringList({});
         showPage(scriptSetup_);
         document_->clear();
@@ -462,16 +458,15 @@ void TForm1::OpenSettingsFile(const QString& path)
             page->showSettings(opened.settings);
         showPage(scriptSetup_);
         document_->opened(path, CurrentSettings());
-
-        QString report = QStringLiteral("Opened %1.").arg(QFileInfo(path).fileName());
-        if (const QStringList boxes = PasswordsToType(opened.settings); !boxes.isEmpty())
-            report += QStringLiteral("\n\nSettings files never keep passwords: type them again before you compile "
-                                     "(%1).")
-                          .arg(boxes.join(QStringLiteral("; ")));
+        // The caption names the file; the boxes to type again say so
+        // themselves. Only what the file held and this version cannot keep
+        // is worth a box.
+        for (zestrel::SettingsPage* page : pages_)
+            page->askToTypeAgain(PasswordsToType(opened.settings));
         if (!opened.leftOut.isEmpty())
-            report += QStringLiteral("\n\nLeft out, as this version of the program does not know them: %1.")
-                          .arg(opened.leftOut.join(QStringLiteral(", ")));
-        zestrel::MessageBoxes::information(zestrel::ApplicationTitle(), report);
+            zestrel::MessageBoxes::information(zestrel::ApplicationTitle(),
+                QStringLiteral("Opened %1.\n\nLeft out, as this version of the program does not know them: %2.")
+                    .arg(QFileInfo(path).fileName(), opened.leftOut.join(QStringLiteral(", "))));
     });
 }
 

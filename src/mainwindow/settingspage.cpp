@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
+#include <algorithm>
+
 namespace zestrel {
 
 namespace {
@@ -68,6 +70,17 @@ SettingsPage::SettingsPage(const PageLayout& layout, const PageParts& parts, QWi
     for (PageControl& control : controls_)
         if (control.row->governor)
             control.governor = switchNamed(control.row->governor);
+}
+
+void SettingsPage::askToTypeAgain(const std::vector<scriptgen::Setting>& settings)
+{
+    for (const PageControl& control : controls_) {
+        auto* edit = qobject_cast<QLineEdit*>(control.widget);
+        if (!edit || !control.row->setting || scriptgen::InfoOf(*control.row->setting).kind != SettingKind::Secret)
+            continue;
+        const bool again = std::find(settings.begin(), settings.end(), *control.row->setting) != settings.end();
+        edit->setPlaceholderText(again ? TypeAgainText() : QString());
+    }
 }
 
 QWidget* SettingsPage::make(const ControlRow& row, const PageParts& parts)

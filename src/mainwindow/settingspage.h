@@ -51,6 +51,11 @@ public:
     const PageLayout& layout() const { return layout_; }
     const std::vector<PageControl>& controls() const { return controls_; }
 
+    // Says in the password boxes of these settings, while they are empty,
+    // that they must be typed again; the page's other password boxes say
+    // nothing.
+    void askToTypeAgain(const std::vector<scriptgen::Setting>& settings);
+
     // Adds this page's part of the settings.
     void readSettings(scriptgen::ScriptSettings& settings) const;
     // Shows this page's part of the settings as if the user had typed it; the
