@@ -51,12 +51,16 @@ scriptgen::ScriptSettings Settings(bool safe)
 
 // Every row finds these files in its folder: a classic script, safe ones
 // that lack only the owner's or the mail server's password, and one with
-// problems, among them a table's name that ends with a blank.
+// problems, among them a table's name that ends with a blank and a length
+// that is no number.
 void WriteSettings(const QString& dir)
 {
     Write(dir + "/good.zestrel", Settings(false));
     scriptgen::ScriptSettings problems = Settings(true);
     problems.dropTableName = "old ";
+    problems.sendMail = true;
+    problems.fieldRules.emplace_back().field = "name";
+    problems.fieldRules.back().maxLength = "12a";
     Write(dir + "/problems.zestrel", problems);
     scriptgen::ScriptSettings owner = Settings(true);
     owner.userName = "web";
@@ -110,7 +114,7 @@ const Case kCases[] = {
     {"mail server password missing", {"--compile", "%1/smtp.zestrel", "-o", "-"}, {}, 2, {}, {"ZESTREL_SMTP_PASSWORD"},
         false},
     {"the check's problems by key and variable", {"--compile", "%1/problems.zestrel", "-o", "%1/out.php"}, {}, 2, {},
-        {"%1/problems.zestrel: userName", "ZESTREL_OWNER_PASSWORD", "dropTableName: \"old \""}, false},
+        {"%1/problems.zestrel: userName", "ZESTREL_OWNER_PASSWORD", "dropTableName: \"old \"", "\"12a\" is"}, false},
     {"check clean", {"--check", "%1/good.zestrel"}, {"ZESTREL_DB_PASSWORD="}, 0, {}, {}, false},
     {"check failing", {"%1/problems.zestrel", "--check"}, {}, 2, {}, {"userName"}, false},
     {"check writes nothing", {"--check", "%1/good.zestrel", "-o", "%1/out.php"}, {}, 64, {}, {"-o"}, false},
