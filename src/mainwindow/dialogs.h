@@ -101,6 +101,8 @@ public:
     explicit OpenDialog(QObject* parent = nullptr);
 
     QString filter() const { return filter_; }
+    // The page chosen last.
+    QString fileName() const { return fileName_; }
 
     // The chosen full name, or an empty string when the user cancelled.
     QString execute(QWidget* parent);

@@ -67,9 +67,22 @@ QString Shown(const QString& path)
     return QDir::toNativeSeparators(path);
 }
 
+// The user's documents folder, or the home folder where there is none: a
+// dialog started at a folder that does not exist would propose its name as
+// the file's.
 QString DocumentsFolder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
+// A new settings file, named after the form read or the script saved last.
+QString ProposedSettingsFile(const QString& form, const QString& script)
+{
+    QString name = QFileInfo(form.isEmpty() ? script : form).completeBaseName();
+    if (name.isEmpty())
+        name = QStringLiteral("untitled");
+    return QDir(DocumentsFolder()).filePath(name + QLatin1String(zestrel::kSettingsSuffix));
 }
 
 // The password boxes of the window that the opened settings need filled in
@@ -484,7 +497,8 @@ void TForm1::SaveSettingsAs1Click()
 {
     Guard([this] {
         const QString& open = document_->settingsFile();
-        const QString chosen = settingsDialog_->chooseToSave(this, open.isEmpty() ? DocumentsFolder() : open);
+        const QString chosen = settingsDialog_->chooseToSave(
+            this, open.isEmpty() ? ProposedSettingsFile(formDialog_->fileName(), scriptDialog_->fileName()) : open);
         if (!chosen.isEmpty())
             saveSettingsTo(zestrel::WithSuffix(chosen, QLatin1String(zestrel::kSettingsSuffix)), true);
     });

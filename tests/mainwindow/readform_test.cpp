@@ -293,6 +293,12 @@ void ReadFormTest::saveProposesTheActionScript()
     QTest::mouseClick(Child<QToolButton>(form.get(), "ToolButton3"), Qt::LeftButton);
     const QString expected = proposed.isEmpty() ? QString() : QDir::cleanPath(dir.filePath("site/" + proposed));
     QCOMPARE(zestrel::SaveDialog::takeOpenedWith(), QStringList{expected});
+    // A new settings file is named after the form, at home without a
+    // documents folder.
+    const HomeAt home(dir.path());
+    zestrel::SettingsDialog::setNextFileName(QString());
+    Trigger(form.get(), "SaveSettingsAs1");
+    QCOMPARE(zestrel::SettingsDialog::takeOpenedAt(), QStringList{dir.filePath("form.zestrel")});
 }
 
 // Read Form fills the rules table; the table edits them, follows the field

@@ -494,6 +494,7 @@ void SettingsFilesTest::openingNamesThePasswordsToType()
 void SettingsFilesTest::openingClearsTheCompiledScript()
 {
     QTemporaryDir dir;
+    const HomeAt home(dir.path());
     const QString path = dir.filePath("contact.zestrel");
     WriteFile(path, QJsonDocument(GoodFile()).toJson());
     const auto form = StartForm();
@@ -501,9 +502,9 @@ void SettingsFilesTest::openingClearsTheCompiledScript()
     Compile(form.get());
     QVERIFY(form->ScriptCompiled());
     Open(form.get(), path);
-    // The dialog starts in the documents folder, then at the file open.
-    QCOMPARE(zestrel::SettingsDialog::takeOpenedAt(),
-        QStringList{QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)});
+    // The dialog starts at home without a documents folder, then at the
+    // file open.
+    QCOMPARE(zestrel::SettingsDialog::takeOpenedAt(), QStringList{dir.path()});
     zestrel::SettingsDialog::setNextFileName(QString());
     Trigger(form.get(), "OpenSettings1");
     QCOMPARE(zestrel::SettingsDialog::takeOpenedAt(), QStringList{path});
@@ -521,14 +522,15 @@ void SettingsFilesTest::openingClearsTheCompiledScript()
 void SettingsFilesTest::saveAndSaveAs()
 {
     QTemporaryDir dir;
+    const HomeAt home(dir.path());
+    QVERIFY(QDir(dir.path()).mkdir("Documents"));
     const auto form = StartForm();
     TypeLines(Child<QWidget>(form.get(), "Memo1"), {"name"});
 
     // Save Settings without a file asks for a name, in the documents folder.
     zestrel::SettingsDialog::setNextFileName(dir.filePath("contact"));
     Trigger(form.get(), "SaveSettings1");
-    QCOMPARE(zestrel::SettingsDialog::takeOpenedAt(),
-        QStringList{QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)});
+    QCOMPARE(zestrel::SettingsDialog::takeOpenedAt(), QStringList{dir.filePath("Documents/untitled.zestrel")});
     const QString path = dir.filePath("contact.zestrel");
     QCOMPARE(form->SettingsFile(), path);
     QCOMPARE(Caption(form.get()), QString("contact.zestrel - Zestrel PHP Script Creator"));

@@ -211,3 +211,16 @@ private:
     rlimit saved_{};
     void (*previousHandler_)(int) = nullptr;
 };
+
+// Points the home folder elsewhere while it lives, for the dialogs that start
+// in the documents folder or, without one, at home.
+class HomeAt {
+public:
+    explicit HomeAt(const QString& path) : saved_(qgetenv("HOME")) { qputenv("HOME", QFile::encodeName(path)); }
+    ~HomeAt() { qputenv("HOME", saved_); }
+    HomeAt(const HomeAt&) = delete;
+    HomeAt& operator=(const HomeAt&) = delete;
+
+private:
+    QByteArray saved_;
+};
