@@ -73,6 +73,19 @@ void InsertGrid::setCurrentValue(const QString& text)
     setCell(kValueColumn, currentRow_, text);
 }
 
+int InsertGrid::mapSameNames(const QStringList& variables)
+{
+    int mapped = 0;
+    for (int row = 1; row < rowCount_; ++row) {
+        const QString variable = QLatin1Char('$') + cell(kFieldColumn, row);
+        if (variable.size() > 1 && variables.contains(variable)) {
+            setCell(kValueColumn, row, variable);
+            ++mapped;
+        }
+    }
+    return mapped;
+}
+
 QStringList InsertGrid::dataValues() const
 {
     QStringList values;

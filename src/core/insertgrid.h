@@ -49,6 +49,10 @@ public:
     // The value picker's text goes to the value cell of the current row.
     void setCurrentValue(const QString& text);
 
+    // Gives each row below row 0 whose field is one of the variables
+    // ("$name") that variable as its value; returns how many it gave.
+    int mapSameNames(const QStringList& variables);
+
     // Value cells of the visible rows below row 0, top to bottom.
     QStringList dataValues() const;
 

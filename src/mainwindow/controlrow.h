@@ -49,6 +49,7 @@ struct ControlRow {
     const char* named = nullptr; // how messages name it, where its caption alone does not say
     const char* tip = nullptr;
     const char* does = nullptr; // what a button does, for a screen reader
+    bool fillsFromFields = false; // a list of columns: its menu can fill it from the field list
 };
 
 // A tab page as rows, in the order the keyboard focus takes the controls.

@@ -8,13 +8,17 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QStringListModel>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+
+#include <memory>
 
 namespace zestrel {
 
@@ -69,6 +73,27 @@ QIcon EyeIcon(bool struck, const QColor& colour)
 }
 
 } // namespace
+
+void WithOwnActionsInMenu(QPlainTextEdit* memo)
+{
+    memo->setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(memo, &QWidget::customContextMenuRequested, memo, [memo](const QPoint& at) {
+        const std::unique_ptr<QMenu> menu(memo->createStandardContextMenu(at));
+        menu->addSeparator();
+        menu->addActions(memo->actions());
+        menu->exec(memo->viewport()->mapToGlobal(at));
+    });
+}
+
+void FillFromFieldList(QPlainTextEdit* memo, const QAbstractItemModel& variables)
+{
+    QStringList names;
+    for (int row = 0; row < variables.rowCount(); ++row)
+        names.append(variables.index(row, 0).data().toString().mid(1));
+    QTextCursor cursor(memo->document());
+    cursor.select(QTextCursor::Document);
+    cursor.insertText(names.join(QLatin1Char('\n')));
+}
 
 QString TypeAgainText()
 {

@@ -33,6 +33,13 @@ QLabel* AddLabel(QWidget* parent, const char* name, QRect bounds, const QString&
 QGroupBox* AddGroupBox(QWidget* parent, const char* name, QRect bounds, const QString& title);
 QLineEdit* AddEdit(QWidget* parent, const char* name, QRect bounds, const QString& text = {});
 
+// Shows the box's usual context menu with the box's own actions below it.
+void WithOwnActionsInMenu(QPlainTextEdit* memo);
+
+// Replaces the lines of a list of columns by the field names of the field
+// list's variables ("$name"), as one edit that Undo takes back.
+void FillFromFieldList(QPlainTextEdit* memo, const QAbstractItemModel& variables);
+
 // What an empty password box says when a settings file left it empty.
 QString TypeAgainText();
 

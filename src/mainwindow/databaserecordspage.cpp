@@ -4,10 +4,12 @@
 #include "mainwindow/guard.h"
 #include "mainwindow/widgets.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QPlainTextEdit>
+#include <QStringListModel>
 
 namespace zestrel {
 
@@ -39,7 +41,8 @@ const ControlRow kRows[] = {
         .label = "Label13",
         .labelBounds = {24, 80, 60, 13},
         .setting = Setting::InsertFields,
-        .governor = "CheckBox3"},
+        .governor = "CheckBox3",
+        .fillsFromFields = true},
     {.kind = Custom,
         .name = "StringGrid1",
         .parent = "GroupBox7",
@@ -120,6 +123,13 @@ DatabaseRecordsPage::DatabaseRecordsPage(const PageParts& parts, QWidget* parent
             },
             {}});
 
+    // Its menu gives each table field of the field list's name that field.
+    auto* map = new QAction(QStringLiteral("Map fields of the same name"), grid);
+    map->setObjectName(QStringLiteral("StringGrid1Map"));
+    grid->addAction(map);
+    grid->setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(map, &QAction::triggered, this, &DatabaseRecordsPage::mapSameNames);
+
     connect(control<QPlainTextEdit>("Memo2"), &QPlainTextEdit::textChanged, this, &DatabaseRecordsPage::Memo2Change);
     connect(grid, &GridView::cellChosen, this, [this](const QModelIndex& index) {
         grid_.selectCell(index.column(), index.row());
@@ -189,6 +199,17 @@ void DatabaseRecordsPage::ComboBox1Change()
         grid_.setCurrentValue(picker()->currentText());
         const QModelIndex value = gridModel_->index(grid_.currentRow(), InsertGrid::kValueColumn);
         emit gridModel_->dataChanged(value, value, {Qt::DisplayRole});
+    });
+}
+
+void DatabaseRecordsPage::mapSameNames()
+{
+    Guard([this] {
+        const auto* variables = qobject_cast<const QStringListModel*>(picker()->model());
+        if (variables && grid_.mapSameNames(variables->stringList()) > 0) {
+            showGrid();
+            emit edited();
+        }
     });
 }
 

@@ -31,6 +31,7 @@ public slots:
     void CheckBox3Click();
 
 private:
+    void mapSameNames();
     void writeHeadings();
     void showGrid();
     GridView* gridView() const;

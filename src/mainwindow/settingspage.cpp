@@ -4,6 +4,7 @@
 #include "mainwindow/widgets.h"
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -115,8 +116,18 @@ QWidget* SettingsPage::makeControl(const ControlRow& row, const PageParts& parts
         return edit;
     }
     case ControlKind::Memo:
-    case ControlKind::ScrolledMemo:
-        return AddMemo(parent, row.name, row.bounds, row.kind == ControlKind::ScrolledMemo);
+    case ControlKind::ScrolledMemo: {
+        QPlainTextEdit* memo = AddMemo(parent, row.name, row.bounds, row.kind == ControlKind::ScrolledMemo);
+        if (row.fillsFromFields && parts.fieldVariables) {
+            auto* fill = new QAction(QStringLiteral("Fill from the field list"), memo);
+            fill->setObjectName(memo->objectName() + QStringLiteral("Fill"));
+            const QAbstractItemModel* variables = parts.fieldVariables;
+            connect(fill, &QAction::triggered, memo, [memo, variables] { FillFromFieldList(memo, *variables); });
+            memo->addAction(fill);
+            WithOwnActionsInMenu(memo);
+        }
+        return memo;
+    }
     case ControlKind::Picker:
         return AddComboBox(parent, row.name, row.bounds, text, parts.fieldVariables);
     case ControlKind::Check:

@@ -5,6 +5,7 @@
 
 #include "windowfixture.h"
 
+#include <QAction>
 #include <QApplication>
 
 #include <algorithm>
@@ -39,6 +40,40 @@ void FieldListTest::propagation()
     QCOMPARE(ComboEntries(Child<QComboBox>(form.get(), "ComboBox2")), entries);
     QCOMPARE(Text(form.get(), "ComboBox1"), QString("Value"));
     QCOMPARE(Text(form.get(), "ComboBox2"), QString("Enter / Select Value"));
+}
+
+void FieldListTest::fillAndMapFromTheFieldList_data()
+{
+    QTest::addColumn<QString>("memo");
+    QTest::addColumn<QStringList>("mapped"); // the insert grid's values after mapping
+    QTest::newRow("insert fields") << "Memo2" << QStringList{"$email", "", "$name"};
+    QTest::newRow("fields to display") << "Memo3" << QStringList();
+    QTest::newRow("fields to display where") << "Memo4" << QStringList();
+    QTest::newRow("the new table's fields") << "Memo6" << QStringList();
+}
+
+// The lists of columns fill from the field list in one undoable step; the
+// insert grid maps each column of a field's name to that field.
+void FieldListTest::fillAndMapFromTheFieldList()
+{
+    QFETCH(QString, memo);
+    QFETCH(QStringList, mapped);
+    const auto form = StartForm();
+    TypeLines(Child<QWidget>(form.get(), "Memo1"), {"name", "email", "phone"});
+    auto* box = Child<QPlainTextEdit>(form.get(), memo.toLatin1().constData());
+    box->setPlainText("kept");
+    Child<QAction>(form.get(), (memo + "Fill").toLatin1().constData())->trigger();
+    QCOMPARE(box->toPlainText(), QString("name\nemail\nphone"));
+    box->undo();
+    QCOMPARE(box->toPlainText(), QString("kept"));
+    if (mapped.isEmpty())
+        return;
+    box->setPlainText("email\ncomment\nname");
+    Child<QAction>(form.get(), "StringGrid1Map")->trigger();
+    QStringList values;
+    for (const std::string& value : form->CurrentSettings().insertValues)
+        values.append(QString::fromStdString(value));
+    QCOMPARE(values, mapped);
 }
 
 void FieldListTest::retypingUnticksMailVariables()

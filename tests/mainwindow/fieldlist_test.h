@@ -16,6 +16,8 @@ private slots:
     void freshlyTickedPickerWritesRowOne();
     void emptiedListLosesHeaderRow();
     void headerRowCannotBeSelected();
+    void fillAndMapFromTheFieldList_data();
+    void fillAndMapFromTheFieldList();
     void linesOfTheFieldList_data();
     void linesOfTheFieldList();
 };
