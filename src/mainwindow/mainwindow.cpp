@@ -299,6 +299,9 @@ void TForm1::showProblems(const std::vector<scriptgen::Problem>& problems)
         if (tabs_->indexOf(page) >= 0)
             showPage(page);
     control->setFocus(Qt::OtherFocusReason);
+    // A rule is mended in its own table, at the cell at fault.
+    if (problems.front().setting == scriptgen::Setting::FieldRules)
+        scriptSetup_->showRuleProblem(problems.front());
 }
 
 QWidget* TForm1::controlFor(scriptgen::Setting setting) const

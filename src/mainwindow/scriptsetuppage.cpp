@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableView>
 
 namespace zestrel {
 
@@ -188,10 +189,49 @@ void ScriptSetupPage::setFieldRules(const std::vector<scriptgen::FieldRule>& rul
 
 void ScriptSetupPage::Button2Click()
 {
-    Guard([this] {
-        FieldRulesDialog dialog(rules_, this);
-        dialog.exec();
-    });
+    Guard([this] { openFieldRules(0, FieldRulesModel::Field); });
+}
+
+void ScriptSetupPage::openFieldRules(int row, int column)
+{
+    FieldRulesDialog dialog(rules_, this);
+    auto* table = dialog.findChild<QTableView*>(QStringLiteral("FieldRulesTable"));
+    const QModelIndex cell = rules_->index(row, column);
+    if (table && cell.isValid()) {
+        table->setCurrentIndex(cell);
+        table->scrollTo(cell);
+    }
+    dialog.exec();
+}
+
+void ScriptSetupPage::showRuleProblem(const scriptgen::Problem& problem)
+{
+    using scriptgen::Issue;
+    int row = 0;
+    while (row < rules_->rowCount() &&
+        rules_->index(row, FieldRulesModel::Field).data().toString().toStdString() != problem.text)
+        ++row;
+    const auto text = [this, row](int column) { return rules_->index(row, column).data().toString().toStdString(); };
+    int column = FieldRulesModel::Label;
+    switch (problem.issue) {
+    case Issue::PatternSetNotation:
+    case Issue::PatternReserved:
+    case Issue::PatternUnreadable:
+        column = FieldRulesModel::Pattern;
+        break;
+    case Issue::LengthNotWhole:
+        column = problem.detail == text(FieldRulesModel::MinLength) ? FieldRulesModel::MinLength
+                                                                    : FieldRulesModel::MaxLength;
+        break;
+    case Issue::MinAboveMax:
+        column = problem.detail == text(FieldRulesModel::MinLength) + "," + text(FieldRulesModel::MaxLength)
+            ? FieldRulesModel::MinLength
+            : FieldRulesModel::Min;
+        break;
+    default:
+        break;
+    }
+    openFieldRules(row, column);
 }
 
 void ScriptSetupPage::CheckBox8Click()

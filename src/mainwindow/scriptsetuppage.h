@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mainwindow/settingspage.h"
+#include "scriptgen/safe/check.h"
 
 class QCheckBox;
 class QPlainTextEdit;
@@ -25,6 +26,8 @@ public:
     QCheckBox* safeSwitch() const;
     // The form's own rules, read from the user's page.
     void setFieldRules(const std::vector<scriptgen::FieldRule>& rules);
+    // Opens Field Rules at the cell of the rule the check found at fault.
+    void showRuleProblem(const scriptgen::Problem& problem);
 
 public slots:
     void CheckBox1Click();
@@ -32,6 +35,8 @@ public slots:
     void Button2Click();
 
 private:
+    void openFieldRules(int row, int column);
+
     FieldRulesModel* rules_;
 };
 

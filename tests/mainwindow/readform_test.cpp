@@ -378,4 +378,39 @@ void ReadFormTest::rulesTableFollowsTheFormAndTheList()
         (QStringList{"name:Your name:", "email:E-mail:", "phone:Phone (optional):20", "message:Message:", "extra::"}));
 }
 
+void ReadFormTest::aRuleAtFaultOpensAtItsCell_data()
+{
+    QTest::addColumn<QString>("attributes");
+    QTest::addColumn<int>("column");
+    using zestrel::FieldRulesModel;
+    QTest::newRow("a pattern") << R"(pattern="[a&&b]")" << int(FieldRulesModel::Pattern);
+    QTest::newRow("lengths") << R"(minlength="5" maxlength="2")" << int(FieldRulesModel::MinLength);
+    QTest::newRow("a range") << R"(type="number" min="5" max="1")" << int(FieldRulesModel::Min);
+}
+
+// When a rule stops the compile, OK opens the rules at the cell to mend.
+void ReadFormTest::aRuleAtFaultOpensAtItsCell()
+{
+    QFETCH(QString, attributes);
+    QFETCH(int, column);
+    QTemporaryDir dir;
+    const QString page = dir.filePath("form.html");
+    WriteFile(
+        page, QString(R"(<form method="post"><input name="b"><input name="a" %1></form>)").arg(attributes).toUtf8());
+    const auto form = StartForm();
+    zestrel::MessageBoxes::setNextAnswer(QMessageBox::Ok);
+    ReadThroughButton(form.get(), page);
+    Click(form.get(), "CheckBox8");
+    TickSwitch(form.get(), "EmailVariables1", "CheckBox2");
+    zestrel::MessageBoxes::takeShown();
+    QModelIndex at;
+    OnNextModal([&](QWidget* dialog) {
+        at = Child<QTableView>(dialog, "FieldRulesTable")->currentIndex();
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    Compile(form.get());
+    QCOMPARE(at.row(), 1);
+    QCOMPARE(at.column(), column);
+}
+
 QTEST_MAIN(ReadFormTest)

@@ -19,4 +19,6 @@ private slots:
     void saveProposesTheActionScript_data();
     void saveProposesTheActionScript();
     void rulesTableFollowsTheFormAndTheList();
+    void aRuleAtFaultOpensAtItsCell_data();
+    void aRuleAtFaultOpensAtItsCell();
 };
