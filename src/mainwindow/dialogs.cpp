@@ -100,12 +100,13 @@ void MessageBoxes::error(const QString& title, const QString& text)
         ShowBox(QMessageBox::Critical, title, text);
 }
 
-void MessageBoxes::information(const QString& title, const QString& text, const std::function<QString()>& details)
+void MessageBoxes::information(const QString& title, const QString& text, const std::function<QString()>& details,
+    const std::function<void()>& save)
 {
     QMessageBox::StandardButton answer;
     if (AnsweredInAdvance(Kind::Information, title, text, &answer, details))
         return;
-    DetailsBox box(title, text, details);
+    DetailsBox box(title, text, details, save);
     box.setFont(DialogFont());
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();

@@ -34,7 +34,9 @@ public:
     static void error(const QString& title, const QString& text);
     // The plain box with a "Show Details..." button that shows the text
     // `details` returns; it is asked for only when the details are shown.
-    static void information(const QString& title, const QString& text, const std::function<QString()>& details);
+    // With `save`, a Save Script button beside the details runs it.
+    static void information(const QString& title, const QString& text, const std::function<QString()>& details,
+        const std::function<void()>& save = {});
     // The "Confirm" box with Yes (default), No and Cancel (Escape), placed at
     // screen position 300, 200. Returns the button chosen; closing the box
     // counts as Cancel.

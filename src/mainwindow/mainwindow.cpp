@@ -279,7 +279,8 @@ void TForm1::Action1Execute()
         for (const QString& note : zestrel::NotesAfterCompile(settings))
             report += QStringLiteral("\n\n") + note;
         zestrel::MessageBoxes::information(
-            zestrel::ApplicationTitle(), report, [this] { return scriptBuffer_->toPlainText(); });
+            zestrel::ApplicationTitle(), report, [this] { return scriptBuffer_->toPlainText(); },
+            [this] { ToolButton3Click(); });
     });
 }
 

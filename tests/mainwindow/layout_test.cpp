@@ -25,6 +25,7 @@
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QToolBar>
 
 #include <algorithm>
@@ -464,6 +465,7 @@ void LayoutTest::realMessageBoxAndFirstActivationOnce()
 
     TypeLines(Child<QWidget>(form.get(), "Memo1"), {"name", "email"});
     QString title, text, details, copied;
+    QSize resized;
     QStringList buttons;
     QStringList toggles;
     bool pictures = true;
@@ -492,6 +494,12 @@ void LayoutTest::realMessageBoxAndFirstActivationOnce()
         QTest::keySequence(view, QKeySequence::SelectAll);
         QTest::keySequence(view, QKeySequence::Copy);
         copied = QApplication::clipboard()->text();
+        // With its details the box can be made larger; it keeps that size.
+        QApplication::clipboard()->clear();
+        QTest::mouseClick(Child<QPushButton>(modal, "CopyButton"), Qt::LeftButton);
+        copied += QApplication::clipboard()->text() == copied ? "" : " but not by the Copy button";
+        modal->resize(modal->width() + 200, modal->height() + 100);
+        resized = modal->size();
         QTest::mouseClick(buttonBox->button(QDialogButtonBox::Ok), Qt::LeftButton);
     });
     QTest::mouseClick(Child<QToolButton>(form.get(), "ToolButton2"), Qt::LeftButton);
@@ -514,6 +522,19 @@ void LayoutTest::realMessageBoxAndFirstActivationOnce()
     QVERIFY(selectable);
     QCOMPARE(copied, script);
     QVERIFY(form->ScriptCompiled());
+    // The next time the details come at that size, and save the script.
+    QTemporaryDir dir;
+    QSize size;
+    OnNextModal([&](QWidget* modal) {
+        QTest::mouseClick(Child<QPushButton>(modal, "DetailsButton"), Qt::LeftButton);
+        size = modal->size();
+        zestrel::SaveDialog::setNextFileName(dir.filePath("form.php"));
+        QTest::mouseClick(Child<QPushButton>(modal, "SaveScriptButton"), Qt::LeftButton);
+        QTest::keyClick(modal, Qt::Key_Escape);
+    });
+    QTest::mouseClick(Child<QToolButton>(form.get(), "ToolButton2"), Qt::LeftButton);
+    QCOMPARE(size, resized);
+    QCOMPARE(QString::fromUtf8(ReadAll(dir.filePath("form.php"))).replace("\r\n", "\n"), script + '\n');
 
     // Focus leaves for another window and comes back: the first-activation
     // settings must not run again.
