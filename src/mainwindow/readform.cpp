@@ -5,6 +5,7 @@
 #include "core/textrules.h"
 #include "formreader/formreader.h"
 #include "mainwindow/dialogs.h"
+#include "scriptgen/safe/rules.h"
 
 #include <QDir>
 #include <QDropEvent>
@@ -108,6 +109,33 @@ QStringList ChoiceEntries(const std::vector<formreader::Form>& forms)
     return entries;
 }
 
+// A pattern the safe script's check would refuse, said where it is read:
+// the character at fault, counted as the user counts, and what to write.
+QString PatternFault(const scriptgen::FieldRule& rule)
+{
+    const scriptgen::safe::PatternFault fault = scriptgen::safe::FindPatternFault(rule.pattern);
+    if (fault.problem.empty())
+        return {};
+    const QString pattern = FromUtf8(rule.pattern);
+    const QString field = FromUtf8(rule.field);
+    if (fault.at == std::string::npos)
+        return QStringLiteral("Field \"%1\": PHP cannot read the pattern \"%2\" (%3), so the safe script would not "
+                              "compile: correct it in Field Rules....")
+            .arg(field, pattern, FromUtf8(fault.problem));
+    const qsizetype at = FromUtf8(rule.pattern.substr(0, fault.at)).size();
+    const QString wrong = pattern.mid(at, 1);
+    if (fault.problem == "reserved")
+        return QStringLiteral("Field \"%1\": the pattern \"%2\" has \"%3\" unescaped inside [ ] at character %4, so "
+                              "browsers ignore the pattern: write \\%3 there instead.")
+            .arg(field, pattern, wrong)
+            .arg(at + 1);
+    return QStringLiteral("Field \"%1\": the pattern \"%2\" uses set notation at character %3 (\"%4\"), which "
+                          "PHP cannot check: write the class without &&, --, \\q{} or a [ ] inside it, such as [a-z].")
+        .arg(field, pattern)
+        .arg(at + 1)
+        .arg(wrong);
+}
+
 QString Report(const QString& page, const formreader::Form& form, const QString& title)
 {
     QString report = form.fields.empty()
@@ -117,10 +145,14 @@ QString Report(const QString& page, const formreader::Form& form, const QString&
     if (!form.spamTrap.empty())
         report += QStringLiteral(" The hidden spam trap \"%1\" is left out: the safe script checks it by itself.")
                       .arg(FromUtf8(form.spamTrap));
-    if (!form.warnings.empty())
-        report += QStringLiteral("\n\nPlease check:");
+    QStringList checks;
     for (const formreader::Warning& warning : form.warnings)
-        report += QStringLiteral("\n\u2022 ") + FromUtf8(formreader::Describe(warning));
+        checks.append(FromUtf8(formreader::Describe(warning)));
+    for (const scriptgen::FieldRule& rule : form.rules)
+        if (const QString fault = PatternFault(rule); !fault.isEmpty())
+            checks.append(fault);
+    if (!checks.isEmpty())
+        report += QStringLiteral("\n\nPlease check:\n\u2022 ") + checks.join(QStringLiteral("\n\u2022 "));
     return report;
 }
 

@@ -382,10 +382,13 @@ void ReadFormTest::aRuleAtFaultOpensAtItsCell_data()
 {
     QTest::addColumn<QString>("attributes");
     QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("said"); // by the reading's report already
     using zestrel::FieldRulesModel;
-    QTest::newRow("a pattern") << R"(pattern="[a&&b]")" << int(FieldRulesModel::Pattern);
-    QTest::newRow("lengths") << R"(minlength="5" maxlength="2")" << int(FieldRulesModel::MinLength);
-    QTest::newRow("a range") << R"(type="number" min="5" max="1")" << int(FieldRulesModel::Min);
+    QTest::newRow("set notation") << R"(pattern="\w[a&&b]")" << int(FieldRulesModel::Pattern) << "character 5 (\"&\")";
+    QTest::newRow("a reserved character") << R"(pattern="é[a(]")" << int(FieldRulesModel::Pattern) << "character 4, so";
+    QTest::newRow("unreadable") << R"(pattern="a{2,1}")" << int(FieldRulesModel::Pattern) << "\"a{2,1}\" (";
+    QTest::newRow("lengths") << R"(minlength="5" maxlength="2")" << int(FieldRulesModel::MinLength) << QString();
+    QTest::newRow("a range") << R"(type="number" min="5" max="1")" << int(FieldRulesModel::Min) << QString();
 }
 
 // When a rule stops the compile, OK opens the rules at the cell to mend.
@@ -393,6 +396,7 @@ void ReadFormTest::aRuleAtFaultOpensAtItsCell()
 {
     QFETCH(QString, attributes);
     QFETCH(int, column);
+    QFETCH(QString, said);
     QTemporaryDir dir;
     const QString page = dir.filePath("form.html");
     WriteFile(
@@ -400,6 +404,8 @@ void ReadFormTest::aRuleAtFaultOpensAtItsCell()
     const auto form = StartForm();
     zestrel::MessageBoxes::setNextAnswer(QMessageBox::Ok);
     ReadThroughButton(form.get(), page);
+    const QString report = OnlyShownText();
+    QVERIFY2(said.isEmpty() ? !report.contains("Please check") : report.contains(said), qPrintable(report));
     Click(form.get(), "CheckBox8");
     TickSwitch(form.get(), "EmailVariables1", "CheckBox2");
     zestrel::MessageBoxes::takeShown();

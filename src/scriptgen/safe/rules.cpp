@@ -36,32 +36,34 @@ std::size_t EndOfEscape(std::string_view pattern, std::size_t at)
     return at + 1;
 }
 
-// Whether a JavaScript pattern uses what the v flag alone has: class set
-// operations, \q{} strings and nested classes, which PCRE does not read.
-bool UsesSetNotation(std::string_view pattern)
+// Where a JavaScript pattern first uses what the v flag alone has (class set
+// operations, \q{} strings and nested classes, which PCRE does not read), or
+// npos.
+std::size_t UsesSetNotation(std::string_view pattern)
 {
     int depth = 0;
     for (std::size_t i = 0; i < pattern.size(); ++i) {
         const char c = pattern[i];
         if (c == '\\') {
             if (depth > 0 && i + 1 < pattern.size() && pattern[i + 1] == 'q')
-                return true;
+                return i;
             i = EndOfEscape(pattern, i);
         } else if (c == '[') {
             if (++depth > 1)
-                return true;
+                return i;
         } else if (c == ']' && depth > 0) {
             --depth;
         } else if (depth > 0 && (pattern.substr(i, 2) == "&&" || pattern.substr(i, 2) == "--")) {
-            return true;
+            return i;
         }
     }
-    return false;
+    return std::string_view::npos;
 }
 
-// Characters the v flag wants escaped inside a class; unescaped, the browser
-// finds the pattern invalid and ignores it.
-bool ReservedInClass(std::string_view pattern)
+// Where a pattern first has a character unescaped that the v flag wants
+// escaped inside a class (the browser then finds the pattern invalid and
+// ignores it), or npos.
+std::size_t ReservedInClass(std::string_view pattern)
 {
     int depth = 0;
     for (std::size_t i = 0; i < pattern.size(); ++i) {
@@ -73,16 +75,16 @@ bool ReservedInClass(std::string_view pattern)
             if (i + 1 < pattern.size() && pattern[i + 1] == '^')
                 ++i;
             if (i + 1 < pattern.size() && pattern[i + 1] == '-')
-                return true;
+                return i + 1;
         } else if (c == ']' && depth > 0) {
             if (pattern[i - 1] == '-' && (i < 2 || pattern[i - 2] != '\\'))
-                return true;
+                return i - 1;
             --depth;
         } else if (depth > 0 && std::string_view("(){}/|").find(c) != std::string_view::npos) {
-            return true;
+            return i;
         }
     }
-    return false;
+    return std::string_view::npos;
 }
 
 } // namespace
@@ -143,10 +145,15 @@ std::string PcrePattern(std::string_view pattern)
 
 std::string PatternProblem(std::string_view pattern)
 {
-    if (UsesSetNotation(pattern))
-        return "set notation";
-    if (ReservedInClass(pattern))
-        return "reserved";
+    return FindPatternFault(pattern).problem;
+}
+
+PatternFault FindPatternFault(std::string_view pattern)
+{
+    if (const std::size_t at = UsesSetNotation(pattern); at != std::string_view::npos)
+        return {"set notation", at};
+    if (const std::size_t at = ReservedInClass(pattern); at != std::string_view::npos)
+        return {"reserved", at};
     // Compiled as PHP compiles it: between the delimiters, UTF-8 with
     // Unicode properties, $ at the very end.
     const std::string php = PcrePattern(pattern);
@@ -161,7 +168,7 @@ std::string PatternProblem(std::string_view pattern)
     }
     std::array<PCRE2_UCHAR, 256> message{};
     pcre2_get_error_message(error, message.data(), message.size());
-    return reinterpret_cast<const char*>(message.data());
+    return {reinterpret_cast<const char*>(message.data())};
 }
 
 std::string_view BackScript()

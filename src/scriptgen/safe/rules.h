@@ -23,6 +23,14 @@ std::string PcrePattern(std::string_view pattern);
 // message; empty when it can.
 std::string PatternProblem(std::string_view pattern);
 
+// The same, with where the pattern goes wrong: the byte offset of the first
+// character at fault, or npos where only PCRE can tell, in its own terms.
+struct PatternFault {
+    std::string problem; // as PatternProblem says it; empty: none
+    std::size_t at = std::string_view::npos;
+};
+PatternFault FindPatternFault(std::string_view pattern);
+
 // The little script of the refusal page that goes back to the form.
 std::string_view BackScript();
 
