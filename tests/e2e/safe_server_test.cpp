@@ -94,6 +94,25 @@ protected:
         return s;
     }
 
+    // What the self-check tests check: a form stored into the table
+    // "checked" and mailed.
+    scriptgen::ScriptSettings SelfChecked() const
+    {
+        ScriptSettings s = Connected();
+        s.fieldList = {"name", "message"};
+        s.insertRecord = true;
+        s.insertTable = "checked";
+        s.insertFields = {"name", "message"};
+        s.insertValues = {"$name", "$message"};
+        s.sendMail = true;
+        s.recipient = "owner@shop.test";
+        s.subject = "Hello";
+        s.mailVariables = {{"$name", true}};
+        s.successPage = "thanks.html";
+        s.failurePage = "sorry.html";
+        return s;
+    }
+
     // Sends one request to the compiled script; mail goes to `mailFile`, or
     // to a transport that fails when there is none. Each request comes from
     // an address of its own unless `env` names one, so that the flood limit
@@ -938,18 +957,7 @@ TEST_F(SafeScripts, OwnerReadsRecordsAsAnInbox)
 // script: each row names what must show up as a problem, if anything.
 TEST_F(SafeScripts, SelfCheckNamesWhatTheHostLacks)
 {
-    ScriptSettings s = Connected();
-    s.fieldList = {"name", "message"};
-    s.insertRecord = true;
-    s.insertTable = "checked";
-    s.insertFields = {"name", "message"};
-    s.insertValues = {"$name", "$message"};
-    s.sendMail = true;
-    s.recipient = "owner@shop.test";
-    s.subject = "Hello";
-    s.mailVariables = {{"$name", true}};
-    s.successPage = "thanks.html";
-    s.failurePage = "sorry.html";
+    ScriptSettings s = SelfChecked();
     s.fieldRules = {Rule("message", "", "", "500")};
     ScriptSettings down = s;
     down.host = "127.0.0.1:1";
@@ -1031,18 +1039,7 @@ TEST_F(SafeScripts, OwnerSelfChecksUnderApacheWithFpm)
 {
     if (!e2e::ApacheFpm::Installed())
         GTEST_SKIP() << "apache2 and php-fpm are not installed (./tools/test installs them)";
-    ScriptSettings s = Connected();
-    s.fieldList = {"name", "message"};
-    s.insertRecord = true;
-    s.insertTable = "checked";
-    s.insertFields = {"name", "message"};
-    s.insertValues = {"$name", "$message"};
-    s.sendMail = true;
-    s.recipient = "owner@shop.test";
-    s.subject = "Hello";
-    s.mailVariables = {{"$name", true}};
-    s.successPage = "thanks.html";
-    s.failurePage = "sorry.html";
+    ScriptSettings s = SelfChecked();
     Query("DROP TABLE IF EXISTS checked; CREATE TABLE checked (name VARCHAR(225), message TEXT)");
     const std::filesystem::path site = File("site");
     std::filesystem::create_directory(site);
