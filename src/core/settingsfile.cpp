@@ -49,6 +49,8 @@ const RuleSwitchKey kRuleSwitches[] = {
     {"multiple", &scriptgen::FieldRule::multiple},
 };
 const QString kChoicesKey = QStringLiteral("choices");
+const QString kScriptPlaceKey = QStringLiteral("scriptFile");
+const QString kFormPlaceKey = QStringLiteral("formPage");
 const char* const kSecurityNames[] = {"starttls", "tls", "none"}; // in the order of SmtpServer::Security
 
 // A file larger than this is no settings file, whatever it holds; reading it
@@ -243,6 +245,33 @@ std::optional<scriptgen::SmtpServer> Smtp(const QJsonValue& value, const QString
     return smtp;
 }
 
+// A place as the file keeps it: relative to the settings file's folder when
+// it lies inside, absolute otherwise, with "/" between folders on any system.
+QString KeptPlace(const QString& place, const QString& settingsFile)
+{
+    if (place.isEmpty())
+        return {};
+    QString absolute = QDir::cleanPath(QFileInfo(place).absoluteFilePath());
+    if (settingsFile.isEmpty())
+        return absolute;
+    const QString relative = QFileInfo(settingsFile).absoluteDir().relativeFilePath(absolute);
+    const bool outside =
+        relative == QLatin1String("..") || relative.startsWith(QLatin1String("../")) || QDir::isAbsolutePath(relative);
+    return outside ? absolute : relative;
+}
+
+QString OpenedPlace(const QJsonObject& root, const QString& key, const QString& settingsFile)
+{
+    const QJsonValue value = root.value(key);
+    if (value.isUndefined())
+        return {};
+    const QString kept = Utf16(Text(value, {key}, Shown::InOneLine));
+    if (kept.isEmpty())
+        return {};
+    const QDir folder = settingsFile.isEmpty() ? QDir::current() : QFileInfo(settingsFile).absoluteDir();
+    return QDir::cleanPath(folder.absoluteFilePath(kept));
+}
+
 void CheckFormat(const QJsonObject& root)
 {
     if (root.value(kFormatKey) != QJsonValue(QLatin1String(kSettingsFormat)))
@@ -269,7 +298,7 @@ SettingsFileError::SettingsFileError(const QString& path, const QString& reason)
 {
 }
 
-QByteArray SettingsFileBytes(const ScriptSettings& settings)
+QByteArray SettingsFileBytes(const ScriptSettings& settings, const FilePlaces& places, const QString& settingsFile)
 {
     using scriptgen::SettingKind;
     QJsonObject root;
@@ -328,10 +357,12 @@ QByteArray SettingsFileBytes(const ScriptSettings& settings)
             break;
         }
     }
+    root.insert(kScriptPlaceKey, KeptPlace(places.script, settingsFile));
+    root.insert(kFormPlaceKey, KeptPlace(places.form, settingsFile));
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
-OpenedSettings ParseSettings(const QByteArray& bytes)
+OpenedSettings ParseSettings(const QByteArray& bytes, const QString& settingsFile)
 {
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
@@ -347,7 +378,8 @@ OpenedSettings ParseSettings(const QByteArray& bytes)
     using scriptgen::SettingKind;
     OpenedSettings opened;
     ScriptSettings& s = opened.settings;
-    QSet<QString> known{kFormatKey, kVersionKey};
+    QSet<QString> known{kFormatKey, kVersionKey, kScriptPlaceKey, kFormPlaceKey};
+    opened.places = {OpenedPlace(root, kScriptPlaceKey, settingsFile), OpenedPlace(root, kFormPlaceKey, settingsFile)};
     for (const scriptgen::SettingInfo& info : scriptgen::kSettingTable) {
         const QString key = KeyOf(info);
         const QJsonValue value = root.value(key);
@@ -436,7 +468,7 @@ OpenedSettings ReadSettingsFile(const QString& path)
         const QByteArray bytes = file.readAll();
         if (file.error() != QFileDevice::NoError)
             Refuse(file.errorString());
-        return ParseSettings(bytes);
+        return ParseSettings(bytes, path);
     } catch (const SettingsFileError& error) {
         throw SettingsFileError(path, error.reason());
     }

@@ -19,12 +19,25 @@ inline constexpr const char* kSettingsSuffix = ".zestrel";
 inline constexpr const char* kSettingsFormat = "Zestrel PHP Script Creator settings";
 inline constexpr int kSettingsVersion = 1;
 
+// Where the files of the work lie, kept beside its settings so that the
+// dialogs open there again. Absolute paths; empty when there is none.
+struct FilePlaces {
+    QString script; // the script saved last
+    QString form; // the form page read last
+
+    bool operator==(const FilePlaces&) const = default;
+};
+
 // The bytes of a settings file: every setting of the window but the
-// passwords, as UTF-8 JSON.
-QByteArray SettingsFileBytes(const scriptgen::ScriptSettings& settings);
+// passwords, as UTF-8 JSON, with the places of the work's files. A place
+// inside the folder of `settingsFile` is kept relative to it, so the folder
+// can move as a whole; any other is kept absolute.
+QByteArray SettingsFileBytes(
+    const scriptgen::ScriptSettings& settings, const FilePlaces& places = {}, const QString& settingsFile = {});
 
 struct OpenedSettings {
     scriptgen::ScriptSettings settings; // the passwords empty
+    FilePlaces places; // absolute, whether or not the files still exist
     QStringList leftOut; // keys this version does not know, in order
 };
 
@@ -44,8 +57,9 @@ private:
 // The settings a file's bytes hold, exactly as the window would show them.
 // Throws SettingsFileError, without a path, when the bytes are no settings
 // file, are damaged or cut short, hold a value of the wrong kind or one no
-// box can show, or come from a newer format.
-OpenedSettings ParseSettings(const QByteArray& bytes);
+// box can show, or come from a newer format. Relative places are taken from
+// the folder of `settingsFile`.
+OpenedSettings ParseSettings(const QByteArray& bytes, const QString& settingsFile = {});
 
 // Reads and parses the file at `path`; a file that cannot be read is refused
 // like one that is no settings file.

@@ -105,6 +105,8 @@ public:
     QString filter() const { return filter_; }
     // The page chosen last.
     QString fileName() const { return fileName_; }
+    // The dialog opens at this page next time, as if it had been chosen.
+    void propose(const QString& fileName) { fileName_ = fileName; }
 
     // The chosen full name, or an empty string when the user cancelled.
     QString execute(QWidget* parent);

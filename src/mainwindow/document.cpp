@@ -84,9 +84,10 @@ void Document::opened(const QString& path, const scriptgen::ScriptSettings& show
     setSettingsFile(path, AsKept(shown));
 }
 
-bool Document::save(const QString& path, const scriptgen::ScriptSettings& settings, bool askBeforeReplacing)
+bool Document::save(
+    const QString& path, const scriptgen::ScriptSettings& settings, const FilePlaces& places, bool askBeforeReplacing)
 {
-    if (!SaveAskingBeforeReplacing(path, SettingsFileBytes(settings), kSettingsMode, askBeforeReplacing))
+    if (!SaveAskingBeforeReplacing(path, SettingsFileBytes(settings, places, path), kSettingsMode, askBeforeReplacing))
         return false;
     setSettingsFile(path, AsKept(settings));
     return true;

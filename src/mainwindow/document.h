@@ -42,9 +42,11 @@ public:
     // document's once the window shows its settings (`shown`).
     OpenedSettings read(const QString& path) const;
     void opened(const QString& path, const scriptgen::ScriptSettings& shown);
-    // Writes the settings to the file; false when the user would not have a
-    // file at the name replaced. Throws SaveError.
-    bool save(const QString& path, const scriptgen::ScriptSettings& settings, bool askBeforeReplacing);
+    // Writes the settings, with the places of the work's files, to the file;
+    // false when the user would not have a file at the name replaced. Throws
+    // SaveError.
+    bool save(const QString& path, const scriptgen::ScriptSettings& settings, const FilePlaces& places,
+        bool askBeforeReplacing);
     // Whether the settings differ from what the settings file keeps of them
     // (its passwords never count); false without a settings file.
     bool differsFromFile(const scriptgen::ScriptSettings& settings) const;

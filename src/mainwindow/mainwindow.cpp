@@ -475,6 +475,7 @@ void TForm1::OpenSettingsFile(const QString& path)
             page->showSettings(opened.settings);
         showPage(scriptSetup_);
         document_->opened(path, CurrentSettings());
+        showPlaces(opened.places);
         // The caption names the file; the boxes to type again say so
         // themselves. Only what the file held and this version cannot keep
         // is worth a box.
@@ -485,6 +486,16 @@ void TForm1::OpenSettingsFile(const QString& path)
                 QStringLiteral("Opened %1.\n\nLeft out, as this version of the program does not know them: %2.")
                     .arg(QFileInfo(path).fileName(), opened.leftOut.join(QStringLiteral(", "))));
     });
+}
+
+// The dialogs open where the work's files were, when they are still there.
+void TForm1::showPlaces(const zestrel::FilePlaces& places)
+{
+    const QFileInfo script(places.script);
+    if (!places.script.isEmpty() && script.dir().exists())
+        scriptDialog_->propose(places.script);
+    if (!places.form.isEmpty() && QFileInfo(places.form).isFile())
+        formDialog_->propose(places.form);
 }
 
 void TForm1::SaveSettings1Click()
@@ -511,7 +522,8 @@ void TForm1::SaveSettingsAs1Click()
 bool TForm1::saveSettingsTo(const QString& name, bool askBeforeReplacing)
 {
     try {
-        return document_->save(name, CurrentSettings(), askBeforeReplacing);
+        return document_->save(
+            name, CurrentSettings(), {scriptDialog_->fileName(), formDialog_->fileName()}, askBeforeReplacing);
     } catch (const zestrel::SaveError& error) {
         zestrel::MessageBoxes::error(zestrel::ApplicationTitle(),
             QStringLiteral("Cannot save the settings to \"%1\": %2.\n\nThe window keeps your settings: choose another "

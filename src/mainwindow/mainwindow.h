@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/insertgrid.h"
+#include "core/settingsfile.h"
 #include "mainwindow/menus.h"
 #include "scriptgen/safe/check.h"
 #include "scriptgen/settings.h"
@@ -96,6 +97,7 @@ private:
     // Settings files: the caption names the open one and marks unsaved
     // changes; the recent ones are listed in their menu.
     bool saveSettingsTo(const QString& name, bool askBeforeReplacing);
+    void showPlaces(const zestrel::FilePlaces& places);
     void showSettingsFile();
     void scheduleModifiedUpdate();
     void updateModified();

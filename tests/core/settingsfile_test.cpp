@@ -1,6 +1,7 @@
 // What a settings file gives back: the rules follow its field list, one rule
 // per listed name, however the list repeats names; the mail server opens as
-// its dialog can show it, or the file is refused and says why.
+// its dialog can show it, or the file is refused and says why; the places of
+// the work's files move with a folder that holds them all.
 #include "core/settingsfile.h"
 
 #include <QJsonDocument>
@@ -85,6 +86,39 @@ TEST(SettingsFileMailServer, OpensWhatTheDialogCanShow)
         } catch (const zestrel::SettingsFileError& e) {
             EXPECT_NE(e.reason().toStdString().find(c.opened), std::string::npos) << e.reason().toStdString();
         }
+    }
+}
+
+// A place inside the settings file's folder is kept relative, so the folder
+// can be moved or copied whole; one outside is kept absolute.
+TEST(SettingsFilePlaces, RelativeOnlyInsideTheFolder)
+{
+    struct Case {
+        const char* place;
+        const char* kept;
+        const char* openedFromMovedFile; // the settings file now in /moved
+    };
+    const Case kCases[] = {
+        {"/work/site/contact.php", "contact.php", "/moved/contact.php"},
+        {"/work/site/public/contact.php", "public/contact.php", "/moved/public/contact.php"},
+        {"/work/site/./public/../contact.php", "contact.php", "/moved/contact.php"},
+        {"/work/site/..forms/contact.html", "..forms/contact.html", "/moved/..forms/contact.html"},
+        {"/work/forms/contact.html", "/work/forms/contact.html", "/work/forms/contact.html"},
+        {"/work/contact.html", "/work/contact.html", "/work/contact.html"},
+        {"", "", ""},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.place);
+        const QString place = QString::fromUtf8(c.place);
+        const QByteArray bytes =
+            zestrel::SettingsFileBytes({}, {place, place}, QStringLiteral("/work/site/contact.zestrel"));
+        const QJsonObject file = QJsonDocument::fromJson(bytes).object();
+        EXPECT_EQ(file.value("scriptFile").toString().toStdString(), c.kept);
+        EXPECT_EQ(file.value("formPage").toString().toStdString(), c.kept);
+        const zestrel::OpenedSettings opened = zestrel::ParseSettings(bytes, QStringLiteral("/moved/contact.zestrel"));
+        EXPECT_EQ(opened.places.script.toStdString(), c.openedFromMovedFile);
+        EXPECT_EQ(opened.places.form.toStdString(), c.openedFromMovedFile);
+        EXPECT_TRUE(opened.leftOut.isEmpty());
     }
 }
 

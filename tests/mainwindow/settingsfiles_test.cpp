@@ -568,6 +568,38 @@ void SettingsFilesTest::saveAndSaveAs()
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({"contact.zestrel", "other.zestrel"}));
 }
 
+// After Open, Save Script and Read Form... open at the files of the work the
+// settings file was saved with; a form page that is gone is not offered.
+void SettingsFilesTest::dialogsOpenWhereTheWorksFilesWere()
+{
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkpath("site/public"));
+    const QString page = dir.filePath("site/contact.html");
+    WriteFile(page, "<form method=\"post\" action=\"public/send.php\"><input name=\"name\"></form>");
+    const QString script = dir.filePath("site/public/send.php");
+    const QString settings = dir.filePath("site/contact.zestrel");
+    {
+        const auto form = StartForm();
+        zestrel::OpenDialog::setNextFileName(page);
+        zestrel::MessageBoxes::setNextAnswer(QMessageBox::Ok);
+        Click(form.get(), "Button1");
+        Compile(form.get());
+        zestrel::SaveDialog::setNextFileName(script);
+        Click(form.get(), "ToolButton3");
+        SaveAs(form.get(), settings);
+        zestrel::MessageBoxes::takeShown();
+    }
+    for (const bool pageGone : {false, true}) {
+        if (pageGone)
+            QVERIFY(QFile::remove(page));
+        const auto form = StartForm();
+        Open(form.get(), settings);
+        QCOMPARE(Child<zestrel::SaveDialog>(form.get(), "SaveDialog1")->fileName(), script);
+        QCOMPARE(Child<zestrel::OpenDialog>(form.get(), "OpenDialog1")->fileName(), pageGone ? QString() : page);
+        QVERIFY(zestrel::MessageBoxes::takeShown().isEmpty());
+    }
+}
+
 void SettingsFilesTest::failedSaveKeepsTheOldFile()
 {
     QTemporaryDir dir;

@@ -15,6 +15,7 @@ private slots:
     void openingClearsTheCompiledScript();
     void saveAndSaveAs();
     void failedSaveKeepsTheOldFile();
+    void dialogsOpenWhereTheWorksFilesWere();
     void unsavedChangesAreAskedAbout_data();
     void unsavedChangesAreAskedAbout();
     void realQuestionBeforeLosingChanges();
