@@ -67,8 +67,8 @@ const PageLayout& AlterDatabaseTablesPage::Layout()
 AlterDatabaseTablesPage::AlterDatabaseTablesPage(const PageParts& parts, QWidget* parent)
     : SettingsPage(kLayout, parts, parent)
 {
-    connect(control<QCheckBox>("CheckBox6"), &QCheckBox::clicked, this, &AlterDatabaseTablesPage::CheckBox6Click);
-    connect(control<QCheckBox>("CheckBox7"), &QCheckBox::clicked, this, &AlterDatabaseTablesPage::CheckBox7Click);
+    connect(control<QCheckBox>("CheckBox6"), &QCheckBox::toggled, this, &AlterDatabaseTablesPage::CheckBox6Click);
+    connect(control<QCheckBox>("CheckBox7"), &QCheckBox::toggled, this, &AlterDatabaseTablesPage::CheckBox7Click);
 }
 
 void AlterDatabaseTablesPage::CheckBox6Click()

@@ -139,7 +139,7 @@ DatabaseRecordsPage::DatabaseRecordsPage(const PageParts& parts, QWidget* parent
     // Choosing an entry (mouse or Enter) fills the current value cell even
     // when the text was already the entry's, as after filling another row.
     connect(picker(), &QComboBox::activated, this, &DatabaseRecordsPage::ComboBox1Change);
-    connect(control<QCheckBox>("CheckBox3"), &QCheckBox::clicked, this, &DatabaseRecordsPage::CheckBox3Click);
+    connect(control<QCheckBox>("CheckBox3"), &QCheckBox::toggled, this, &DatabaseRecordsPage::CheckBox3Click);
     showGrid();
 }
 

@@ -160,7 +160,7 @@ EmailVariablesPage::EmailVariablesPage(const PageParts& parts, QWidget* parent)
             },
             nullptr});
     showMailWay();
-    connect(control<QCheckBox>("CheckBox2"), &QCheckBox::clicked, this, &EmailVariablesPage::CheckBox2Click);
+    connect(control<QCheckBox>("CheckBox2"), &QCheckBox::toggled, this, &EmailVariablesPage::CheckBox2Click);
     connect(control<QPushButton>("Button3"), &QPushButton::clicked, this, &EmailVariablesPage::Button3Click);
 }
 

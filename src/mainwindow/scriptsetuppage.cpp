@@ -155,8 +155,8 @@ ScriptSetupPage::ScriptSetupPage(const PageParts& parts, QWidget* parent)
     // The table is reset only with the field list, which says so itself.
     connect(rules_, &QAbstractItemModel::dataChanged, this, &SettingsPage::edited);
 
-    connect(control<QCheckBox>("CheckBox1"), &QCheckBox::clicked, this, &ScriptSetupPage::CheckBox1Click);
-    connect(safeSwitch(), &QCheckBox::clicked, this, &ScriptSetupPage::CheckBox8Click);
+    connect(control<QCheckBox>("CheckBox1"), &QCheckBox::toggled, this, &ScriptSetupPage::CheckBox1Click);
+    connect(safeSwitch(), &QCheckBox::toggled, this, &ScriptSetupPage::CheckBox8Click);
     connect(control<QPushButton>("Button2"), &QPushButton::clicked, this, &ScriptSetupPage::Button2Click);
     // The rules follow the field list.
     connect(fieldList(), &QPlainTextEdit::textChanged, rules_, [this] { rules_->setFields(MemoLines(fieldList())); });

@@ -282,7 +282,7 @@ void SettingsPage::findSwitches(const std::function<QCheckBox*(const char*)>& fi
             continue;
         QCheckBox* governor = find(control.row->governor);
         control.governor = governor;
-        connect(governor, &QCheckBox::clicked, this, [this, governor] { applySwitch(governor); });
+        connect(governor, &QCheckBox::toggled, this, [this, governor] { applySwitch(governor); });
     }
 }
 

@@ -107,8 +107,8 @@ const PageLayout& ViewDatabaseRecordsPage::Layout()
 ViewDatabaseRecordsPage::ViewDatabaseRecordsPage(const PageParts& parts, QWidget* parent)
     : SettingsPage(kLayout, parts, parent)
 {
-    connect(control<QCheckBox>("CheckBox4"), &QCheckBox::clicked, this, &ViewDatabaseRecordsPage::CheckBox4Click);
-    connect(control<QCheckBox>("CheckBox5"), &QCheckBox::clicked, this, &ViewDatabaseRecordsPage::CheckBox5Click);
+    connect(control<QCheckBox>("CheckBox4"), &QCheckBox::toggled, this, &ViewDatabaseRecordsPage::CheckBox4Click);
+    connect(control<QCheckBox>("CheckBox5"), &QCheckBox::toggled, this, &ViewDatabaseRecordsPage::CheckBox5Click);
 }
 
 void ViewDatabaseRecordsPage::CheckBox4Click()
