@@ -27,7 +27,8 @@ BUILD_PACKAGES=(cmake g++ make qt6-base-dev qt6-svg-dev libgl-dev libgumbo-dev l
 TEST_PACKAGES=(libgtest-dev libbenchmark-dev phpunit
     clang-format clang-tidy desktop-file-utils appstream dpkg-dev file
     php-cli php-cgi php-mysql mariadb-server-core mariadb-client-core
-    chromium python3 python3-aiosmtpd openssl apache2 php-fpm)
+    chromium python3 python3-aiosmtpd openssl apache2 php-fpm
+    xvfb openbox dbus at-spi2-core gir1.2-atspi-2.0 python3-gi)
 
 configure_and_build() {
     local build_dir="$1"
