@@ -69,6 +69,8 @@ constexpr Wording kWordings[] = {
     {Issue::PatternUnreadable, "{k}: field {t}: PHP cannot read the pattern ({d})"},
     {Issue::LengthNotWhole, "{k}: field {t}: the length {d} is not a whole number"},
     {Issue::MinAboveMax, "{k}: field {t}: the least allowed lies above the most allowed ({d})"},
+    {Issue::LimitNotWhole, "{k}: field {t}: the limit {d} is not a whole number from 1"},
+    {Issue::FolderNotAbsolute, "{k}: {t} is not a full path"},
     {Issue::LongerThanColumn, "{k}: field {t}: the form allows {a}, but the column {d} holds {n} characters"},
     {Issue::SmtpHostEmpty, "{k}: the mail server has no host"},
     {Issue::SmtpHostNotAName, "{k}: {t} is not the name of a server"},

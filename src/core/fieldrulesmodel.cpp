@@ -39,6 +39,12 @@ std::string FieldRule::*TextMember(int column)
         return &FieldRule::max;
     case FieldRulesModel::Step:
         return &FieldRule::step;
+    case FieldRulesModel::Accept:
+        return &FieldRule::accept;
+    case FieldRulesModel::MaxBytes:
+        return &FieldRule::maxBytes;
+    case FieldRulesModel::MaxFiles:
+        return &FieldRule::maxFiles;
     default:
         return nullptr;
     }
@@ -175,7 +181,8 @@ QVariant FieldRulesModel::headerData(int section, Qt::Orientation orientation, i
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
     static const char* const kTitles[kColumns] = {"Field", "Label", "Required", "Type", "Min length", "Max length",
-        "Pattern", "Pattern hint", "Min", "Max", "Step", "Allowed values", "Several"};
+        "Pattern", "Pattern hint", "Min", "Max", "Step", "Allowed values", "Several", "File types", "Max bytes a file",
+        "Max files"};
     return section >= 0 && section < kColumns ? QString::fromLatin1(kTitles[section]) : QVariant();
 }
 

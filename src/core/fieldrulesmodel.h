@@ -28,9 +28,14 @@ public:
         Max,
         Step,
         Choices,
-        Multiple
+        Multiple,
+        // A file field's: the types it takes, the most bytes of a file, the
+        // most files.
+        Accept,
+        MaxBytes,
+        MaxFiles
     };
-    static constexpr int kColumns = Multiple + 1;
+    static constexpr int kColumns = MaxFiles + 1;
 
     using QAbstractTableModel::QAbstractTableModel;
 

@@ -39,6 +39,9 @@ const RuleTextKey kRuleTexts[] = {
     {"min", &scriptgen::FieldRule::min},
     {"max", &scriptgen::FieldRule::max},
     {"step", &scriptgen::FieldRule::step},
+    {"accept", &scriptgen::FieldRule::accept},
+    {"maxBytes", &scriptgen::FieldRule::maxBytes},
+    {"maxFiles", &scriptgen::FieldRule::maxFiles},
 };
 struct RuleSwitchKey {
     const char* key;

@@ -74,8 +74,8 @@ std::string Describe(const Warning& warning)
         return "The form sends its fields as plain text (enctype=\"text/plain\"), which PHP does not put into "
                "$_POST: remove the enctype attribute.";
     case Kind::FileInputs:
-        return "The form has file inputs, which the script does not handle, so they are not in the field list: " +
-            QuotedList(warning.names) + ". Their files will not reach the script: ask for files another way.";
+        return "The form sends only the names of the files chosen in " + QuotedList(warning.names) +
+            ", not the files: add " + warning.detail + " to its form tag.";
     case Kind::UnnamedFields:
         return "Skipped " + std::to_string(warning.names.size()) + (warning.names.size() == 1 ? " field" : " fields") +
             " without a name, which browsers never send: " + PlainList(warning.names) +

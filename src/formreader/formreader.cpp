@@ -396,10 +396,8 @@ public:
             unnamed_.push_back(UnnamedDescription(control, type));
             return;
         }
-        if (type == "file") {
+        if (type == "file")
             files_.add(name);
-            return;
-        }
         if (controlNames_.add(name))
             form_.controlNames.emplace_back(name);
         const std::optional<std::string> key = scriptgen::PostedKey(name);
@@ -417,7 +415,7 @@ public:
         // visitor pick several entries, send several values under one key.
         if (!SendsList(name) &&
             ((type == "checkbox" && !checkBoxes_.add(*key)) ||
-                (control.tag == GUMBO_TAG_SELECT && HasAttribute(control, "multiple"))))
+                ((control.tag == GUMBO_TAG_SELECT || type == "file") && HasAttribute(control, "multiple"))))
             lastValueOnly_.add(name);
         scriptgen::FieldRule rule = RuleOf(control, type, *key, SendsList(name));
         if (!fields_.add(*key)) {
@@ -443,7 +441,12 @@ public:
             warn(Warning::Kind::NotPost, std::string(method));
         if (EqualsIgnoringCase(Attribute(element_, "enctype"), "text/plain"))
             warn(Warning::Kind::PlainTextBody);
-        warnAbout(Warning::Kind::FileInputs, files_.take());
+        // Without both, browsers send only the names of the chosen files.
+        const bool posted = EqualsIgnoringCase(Attribute(element_, "method"), "post");
+        const bool multipart = EqualsIgnoringCase(Attribute(element_, "enctype"), "multipart/form-data");
+        if (!posted || !multipart)
+            warnAbout(Warning::Kind::FileInputs, files_.take(),
+                posted ? "enctype=\"multipart/form-data\"" : "method=\"post\" enctype=\"multipart/form-data\"");
         warnAbout(Warning::Kind::UnnamedFields, std::move(unnamed_));
         warnAbout(Warning::Kind::IgnoredNames, ignored_.take());
         warnAbout(Warning::Kind::RenamedNames, renamed_.take());

@@ -16,7 +16,7 @@ struct Warning {
         NoMethod, // no method attribute: browsers send the form with GET
         NotPost, // detail: the method as written
         PlainTextBody, // enctype="text/plain": PHP fills no $_POST
-        FileInputs, // names: the file inputs
+        FileInputs, // names: the file inputs of a form that would send only their names; detail: what to add
         UnnamedFields, // names: what each unnamed field is, e.g. input type="email"
         IgnoredNames, // names: left out, PHP drops them or they hold a line break
         RenamedNames, // names: the names as written, each arrives under another key

@@ -220,6 +220,13 @@ FieldRule RuleOf(const GumboElement& control, std::string_view type, const std::
         rule.multiple = rule.type == "checkbox" && sendsList;
         return rule;
     }
+    if (rule.type == "file") {
+        rule.required = HasAttribute(control, "required");
+        rule.accept = TrimBlanks(Attribute(control, "accept"));
+        // Without [] in its name PHP keeps only the last of several files.
+        rule.multiple = HasAttribute(control, "multiple") && sendsList;
+        return rule;
+    }
     // Hidden and read-only inputs are never checked by the browser.
     if (rule.type == "hidden" || (HasAttribute(control, "readonly") && rule.type != "color" && rule.type != "range"))
         return rule;

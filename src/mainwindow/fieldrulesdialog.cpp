@@ -58,7 +58,7 @@ public:
             QStringLiteral("number"), QStringLiteral("range"), QStringLiteral("date"), QStringLiteral("month"),
             QStringLiteral("week"), QStringLiteral("time"), QStringLiteral("datetime-local"), QStringLiteral("color"),
             QStringLiteral("search"), QStringLiteral("password"), QStringLiteral("hidden"), QStringLiteral("textarea"),
-            QStringLiteral("select"), QStringLiteral("radio"), QStringLiteral("checkbox")});
+            QStringLiteral("select"), QStringLiteral("radio"), QStringLiteral("checkbox"), QStringLiteral("file")});
         return editor;
     }
     void setEditorData(QWidget* editor, const QModelIndex& index) const override
@@ -81,10 +81,13 @@ FieldRulesDialog::FieldRulesDialog(FieldRulesModel* rules, QWidget* parent) : QD
     setFont(parent->font());
     setWindowTitle(QStringLiteral("Field Rules"));
     auto* note = new QLabel(
-        QStringLiteral("What the form asks of each field, as the browser checks it. The safe script checks it again "
-                       "on the server and names each field by its label, in its answer and in the mail. Read Form... "
-                       "fills the table from your page. Allowed values: one per line; an empty line is the empty "
-                       "value of a \"Choose one\" entry. Classic scripts ignore these rules."),
+        QStringLiteral(
+            "What the form asks of each field, as the browser checks it. The safe script checks it again "
+            "on the server and names each field by its label, in its answer and in the mail. Read Form... "
+            "fills the table from your page. Allowed values: one per line; an empty line is the empty "
+            "value of a \"Choose one\" entry. File fields: the types as the form's accept writes them (.pdf, "
+            "image/*), and at most 10 MB a file and 5 files when left empty. Classic scripts ignore these "
+            "rules."),
         this);
     note->setWordWrap(true);
     auto* table = new QTableView(this);

@@ -77,6 +77,9 @@ std::string EmptyHint(Setting setting)
     case Setting::DisplayAllFields:
     case Setting::DisplaySpecificFields:
         return ": type the fields to show, one per line.";
+    case Setting::UploadFolder:
+        return ", but the form sends files: type the folder on your server that keeps them, such as "
+               "/home/site/uploads, outside the site's web folder.";
     default:
         return ": type the name as it is in the database.";
     }
@@ -159,6 +162,13 @@ std::string Sentence(const Problem& p)
     case Issue::LengthNotWhole:
         return label + ", " + shown + ": the length " + Shown(p.detail) +
             " is not a whole number: type one, such as 100, or clear it.";
+    case Issue::LimitNotWhole:
+        return label + ", " + shown + ": the limit " + Shown(p.detail) +
+            " is not a whole number from 1: type one, such as 5, or clear it for the default.";
+    case Issue::FolderNotAbsolute:
+        return label + " " + shown +
+            " is not a full path, so the script could not tell where it starts: type the whole path on your server, "
+            "such as /home/site/uploads.";
     case Issue::MinAboveMax: {
         const std::size_t comma = p.detail.find(',');
         return label + ", " + shown + ": the least allowed, " + Shown(p.detail.substr(0, comma)) +

@@ -50,6 +50,16 @@ const ControlRow kRows[] = {
         .caption = "Field Rules...",
         .setting = Setting::FieldRules,
         .does = "Shows and edits what the form asks of each field: label, type, lengths, pattern and choices"},
+    {.kind = LabeledEdit,
+        .name = "LabeledEdit3",
+        .parent = "GroupBox1",
+        .bounds = {360, 128, 145, 21},
+        .caption = "Upload folder:",
+        .setting = Setting::UploadFolder,
+        .governor = "CheckBox8",
+        .tip = "The folder on your server where the safe script keeps the files your form sends, as a full path such "
+               "as /home/site/uploads. Choose one outside the site's web folder, so that nobody can fetch the files "
+               "from the web; the script creates it when it can."},
     {.kind = Edit,
         .name = "Edit4",
         .parent = "GroupBox2",
@@ -222,6 +232,10 @@ void ScriptSetupPage::showRuleProblem(const scriptgen::Problem& problem)
     case Issue::LengthNotWhole:
         column = problem.detail == text(FieldRulesModel::MinLength) ? FieldRulesModel::MinLength
                                                                     : FieldRulesModel::MaxLength;
+        break;
+    case Issue::LimitNotWhole:
+        column =
+            problem.detail == text(FieldRulesModel::MaxBytes) ? FieldRulesModel::MaxBytes : FieldRulesModel::MaxFiles;
         break;
     case Issue::MinAboveMax:
         column = problem.detail == text(FieldRulesModel::MinLength) + "," + text(FieldRulesModel::MaxLength)

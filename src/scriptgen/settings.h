@@ -21,19 +21,30 @@ struct MailItem {
 // What the form's own HTML asks of one field, as the browser checks it, for
 // the safe script to check again: robots and old browsers send anything.
 // Texts are as written in the form; an empty text asks nothing.
+// What a file field takes when its rule says nothing: 10 MB a file, and 5
+// files where several may come.
+inline constexpr long long kDefaultMaxBytes = 10LL * 1024 * 1024;
+inline constexpr long long kDefaultMaxFiles = 5;
+
 struct FieldRule {
     std::string field; // the line of the field list the rule belongs to
     std::string label; // how the form names the field to people
     bool required = false;
-    // HTML's input type (text, email, url, number, date, ...), or select,
-    // radio, checkbox or textarea; empty for text.
+    // HTML's input type (text, email, url, number, date, file, ...), or
+    // select, radio, checkbox or textarea; empty for text.
     std::string type;
     std::string minLength, maxLength; // whole numbers
     std::string pattern; // a JavaScript regular expression, matched against the whole value
     std::string title; // the form's hint for the pattern, said when a value does not match it
     std::string min, max, step; // numbers, or dates and times as the type writes them
     Lines choices; // the values a select, radio group or check boxes allow; empty: any
-    bool multiple = false; // several values may come (check boxes, select multiple), or a list of addresses
+    bool multiple = false; // several values may come (check boxes, select multiple, files), or a list of addresses
+    // A file field's: the types it takes as the form's accept writes them
+    // (".pdf, image/*"; empty: any), the most bytes of one file and the most
+    // files (whole numbers; empty: the defaults, kDefaultMaxBytes and
+    // kDefaultMaxFiles).
+    std::string accept;
+    std::string maxBytes, maxFiles;
 
     bool operator==(const FieldRule&) const = default;
 };
@@ -103,6 +114,10 @@ struct ScriptSettings {
     // on the server, absolute or from the script's folder; empty for the
     // built-in page.
     std::string templatePage;
+
+    // The folder on the server where the safe script keeps the files the
+    // form sends: an absolute path, best outside the site's document folder.
+    std::string uploadFolder;
 
     // Insert record: the table, its columns, and the value column of the
     // mapping grid (data rows top to bottom, empty cells included).

@@ -110,8 +110,8 @@ INSTANTIATE_TEST_SUITE_P(Pages, ReadFormsTest,
                 {"join", "", "join.php", {"full_name", "email", "birth_date", "membership", "terms"}, {}}}},
         PageCase{"broken", "broken.html", {}, true, "UTF-8",
             {{"", "guestbook", "guestbook.php",
-                {"visitor_name", "visitor_email", "homepage", "referrer", "comments", "private"},
-                {{Kind::FileInputs, {}, {"photo"}}, {Kind::UnnamedFields, {}, {"input type=\"text\""}},
+                {"visitor_name", "visitor_email", "homepage", "referrer", "photo", "comments", "private"},
+                {{Kind::UnnamedFields, {}, {"input type=\"text\""}},
                     {Kind::RenamedNames, {}, {"visitor name", "visitor.email"}}}}}},
         PageCase{"search", "search.html", {}, true, "UTF-8",
             {{"", "", "parts.php", {"query", "category", "in-stock", "page"},
@@ -155,6 +155,21 @@ INSTANTIATE_TEST_SUITE_P(Pages, ReadFormsTest,
             true, "UTF-8",
             {{"", "", "", {"a_b", "c_d__e_"},
                 {{Kind::RenamedNames, {}, {"a[b", "c[d. e["}}, {Kind::LastValueOnly, {}, {"a[b"}}}}}},
+        // Files come only in a post of multipart/form-data; several files of
+        // one name need [] as several values do.
+        PageCase{"files without enctype", {},
+            "<form method=post><input type=file name=cv><input type=file name=letter></form>", true, "UTF-8",
+            {{"", "", "", {"cv", "letter"},
+                {{Kind::FileInputs, "enctype=\"multipart/form-data\"", {"cv", "letter"}}}}}},
+        PageCase{"files sent with GET", {},
+            "<form method=get enctype=\"Multipart/Form-Data\"><input type=file name=cv></form>", true, "UTF-8",
+            {{"", "", "", {"cv"},
+                {{Kind::NotPost, "get", {}},
+                    {Kind::FileInputs, "method=\"post\" enctype=\"multipart/form-data\"", {"cv"}}}}}},
+        PageCase{"several files", {},
+            "<form method=POST enctype=multipart/form-data><input type=file name=docs multiple>"
+            "<input type=file name=\"more[]\" multiple></form>",
+            true, "UTF-8", {{"", "", "", {"docs", "more"}, {{Kind::LastValueOnly, {}, {"docs"}}}}}},
         PageCase{"fields that send several values", {},
             "<form method=post><input type=checkbox name=size value=S><input type=checkbox name=size value=M>"
             "<input type=hidden name=news value=0><input type=checkbox name=news value=1>"
@@ -272,7 +287,17 @@ TEST(FieldRulesTest, ReadsLabelsAndRulesAsTheBrowserChecksThem)
                 Rule("bed", "Bed", "radio", choices({"one", "two"}, true, false)),
                 Rule("diet", "Diet", "checkbox", choices({"vegan", "halal"}, true, true)),
                 Rule("terms", "I accept the terms", "checkbox", choices({"on"}, true, false)),
-                Rule("note", "Note", "textarea", lengths("3", "500")), Rule("memo", "", "textarea")}},
+                Rule("note", "Note", "textarea", lengths("3", "500")), Rule("memo", "", "textarea"),
+                Rule("cv", "CV", "file",
+                    [](FieldRule& r) {
+                        r.accept = ".pdf,application/pdf";
+                        r.required = true;
+                    }),
+                Rule("photos", "Photos", "file",
+                    [](FieldRule& r) {
+                        r.accept = "image/*";
+                        r.multiple = true;
+                    })}},
     };
     for (const auto& page : pages) {
         SCOPED_TRACE(page.file);
@@ -293,6 +318,7 @@ TEST(FieldRulesTest, ReadsLabelsAndRulesAsTheBrowserChecksThem)
                 page.rules[i].min + "/" + page.rules[i].max + "/" + page.rules[i].step);
             EXPECT_EQ(rules[i].choices, page.rules[i].choices);
             EXPECT_EQ(rules[i].multiple, page.rules[i].multiple);
+            EXPECT_EQ(rules[i].accept, page.rules[i].accept);
         }
     }
 }
@@ -329,9 +355,9 @@ TEST(DescribeTest, WordsEachWarning)
         {{Kind::PlainTextBody, {}, {}},
             "The form sends its fields as plain text (enctype=\"text/plain\"), which PHP does not put into $_POST: "
             "remove the enctype attribute."},
-        {{Kind::FileInputs, {}, {"photo", "cv"}},
-            "The form has file inputs, which the script does not handle, so they are not in the field list: \"photo\", "
-            "\"cv\". Their files will not reach the script: ask for files another way."},
+        {{Kind::FileInputs, "enctype=\"multipart/form-data\"", {"photo", "cv"}},
+            "The form sends only the names of the files chosen in \"photo\", \"cv\", not the files: add "
+            "enctype=\"multipart/form-data\" to its form tag."},
         {{Kind::UnnamedFields, {}, {"select"}},
             "Skipped 1 field without a name, which browsers never send: select. Give each one a name=\"...\" in the "
             "form if the script must read it."},

@@ -568,7 +568,35 @@ INSTANTIATE_TEST_SUITE_P(Settings, SafeCheckTest,
                 number.max = "-9.5";
                 s.fieldRules = {name, date, number};
             },
-            {}}),
+            {}},
+        // A file field needs a whole folder path; its limits count from 1.
+        CheckCase{"FileFields",
+            [](ScriptSettings& s) {
+                scriptgen::FieldRule cv;
+                cv.field = "name";
+                cv.type = "file";
+                cv.maxBytes = "0";
+                cv.maxFiles = "1";
+                s.fieldRules = {cv};
+                s.uploadFolder = "uploads";
+            },
+            {{Setting::FieldRules,
+                 "Field Rules, \"name\": the limit \"0\" is not a whole number from 1: type one, such as 5, or clear "
+                 "it for the default."},
+                {Setting::UploadFolder,
+                    "Upload folder \"uploads\" is not a full path, so the script could not tell where it starts: "
+                    "type the whole path on your server, such as /home/site/uploads."}}},
+        CheckCase{"FileFieldsWithoutAFolder",
+            [](ScriptSettings& s) {
+                scriptgen::FieldRule cv;
+                cv.field = "email";
+                cv.type = "file";
+                cv.maxBytes = "10485760";
+                s.fieldRules = {cv};
+            },
+            {{Setting::UploadFolder,
+                "Upload folder is empty, but the form sends files: type the folder on your server that keeps them, "
+                "such as /home/site/uploads, outside the site's web folder."}}}),
     [](const testing::TestParamInfo<CheckCase>& info) { return info.param.name; });
 
 // A field whose rule allows more than the column the same settings create

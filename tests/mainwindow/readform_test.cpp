@@ -358,13 +358,13 @@ void ReadFormTest::rulesTableFollowsTheFormAndTheList()
     QVERIFY(!tallRows);
     QCOMPARE(cutShort, QStringList());
     const QStringList expected = {
-        "name|Your name|yes|text|||||||||no",
-        "email|E-mail|yes|email|||||||||no",
-        "phone|Phone (optional)|no|tel|||||||||no",
-        "subject|About|no|select||||||||order | cake | other|no",
-        "message|Message|no|textarea|||||||||no",
-        "newsletter|Send me the monthly newsletter|no|checkbox||||||||yes|no",
-        "source||no|hidden|||||||||no",
+        "name|Your name|yes|text|||||||||no|||",
+        "email|E-mail|yes|email|||||||||no|||",
+        "phone|Phone (optional)|no|tel|||||||||no|||",
+        "subject|About|no|select||||||||order | cake | other|no|||",
+        "message|Message|no|textarea|||||||||no|||",
+        "newsletter|Send me the monthly newsletter|no|checkbox||||||||yes|no|||",
+        "source||no|hidden|||||||||no|||",
     };
     QCOMPARE(rows, expected);
 

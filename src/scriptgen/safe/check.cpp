@@ -135,8 +135,10 @@ public:
         CheckOwner();
         if (Facts(s_.templatePage).control)
             Add(Setting::TemplatePage, Issue::ControlCharacter);
-        if (s_.sendMail || s_.insertRecord)
+        if (s_.sendMail || s_.insertRecord) {
             CheckRules();
+            CheckUploadFolder();
+        }
         if (s_.sendMail)
             CheckMail();
         if (s_.insertRecord)
@@ -245,7 +247,30 @@ private:
                 add(Issue::MinAboveMax, rule.minLength + "," + rule.maxLength);
             if (Above(rule.min, rule.max, rule.type))
                 add(Issue::MinAboveMax, rule.min + "," + rule.max);
+            if (rule.type == "file")
+                for (const std::string* limit : {&rule.maxBytes, &rule.maxFiles})
+                    if (!limit->empty() &&
+                        (!IsWholeNumber(*limit) || limit->find_first_not_of('0') == std::string::npos))
+                        add(Issue::LimitNotWhole, *limit);
         }
+    }
+
+    // The files of file fields need a folder on the server, named in full:
+    // the script cannot know which folder a relative path would start from.
+    void CheckUploadFolder()
+    {
+        const bool files = std::any_of(s_.fieldRules.begin(), s_.fieldRules.end(),
+            [this](const FieldRule& rule) { return rule.type == "file" && fields_.Contains(rule.field); });
+        const std::string& folder = s_.uploadFolder;
+        if (!files && folder.empty())
+            return;
+        if (folder.empty())
+            Add(Setting::UploadFolder, Issue::Empty);
+        else if (Facts(folder).control)
+            Add(Setting::UploadFolder, Issue::ControlCharacter);
+        else if (folder.front() != '/' &&
+            !(folder.size() > 2 && folder[1] == ':' && (folder[2] == '\\' || folder[2] == '/')))
+            Add(Setting::UploadFolder, Issue::FolderNotAbsolute, 0, folder);
     }
 
     // Whether a range's min lies above its max: numbers by value, dates and

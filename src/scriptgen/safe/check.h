@@ -48,6 +48,9 @@ enum class Issue {
     PatternUnreadable, // detail: PCRE's message
     LengthNotWhole, // detail: the length as written
     MinAboveMax, // detail: "min,max" as written
+    LimitNotWhole, // detail: a file field's most bytes or most files as written, not a whole number from 1
+    // The folder the files of file fields go to.
+    FolderNotAbsolute, // text: the folder as typed
     // A warning: the form allows longer values than the column the insert
     // stores the field in, as the Create step of the same settings makes it.
     // text: the field; detail: the column; count: what the column holds;
