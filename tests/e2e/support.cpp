@@ -255,6 +255,18 @@ std::string EncodeForm(const Form& form)
     return body;
 }
 
+std::string EncodeMultipart(const std::vector<Part>& parts)
+{
+    std::string body;
+    for (const Part& part : parts) {
+        body += std::string("--") + kBoundary + "\r\nContent-Disposition: form-data; name=\"" + part.name + "\"";
+        if (part.fileName)
+            body += "; filename=\"" + *part.fileName + "\"\r\nContent-Type: " + part.type;
+        body += "\r\n\r\n" + part.content + "\r\n";
+    }
+    return body + "--" + kBoundary + "--\r\n";
+}
+
 CgiResponse RunCgi(const std::string& phpCgi, const std::filesystem::path& script, const CgiRequest& request)
 {
     std::vector<std::string> argv{phpCgi};
@@ -277,7 +289,7 @@ CgiResponse RunCgi(const std::string& phpCgi, const std::filesystem::path& scrip
         "SCRIPT_FILENAME=" + script.string(),
     };
     if (request.method == "POST") {
-        env.emplace_back("CONTENT_TYPE=application/x-www-form-urlencoded");
+        env.push_back("CONTENT_TYPE=" + request.contentType);
         env.push_back("CONTENT_LENGTH=" + std::to_string(request.body.size()));
     }
     env.insert(env.end(), request.env.begin(), request.env.end());

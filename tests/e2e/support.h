@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -76,10 +77,23 @@ using Form = std::vector<std::pair<std::string, std::string>>;
 std::string UrlEncode(const std::string& text);
 std::string EncodeForm(const Form& form);
 
+// A part of a multipart/form-data post: a field, or a file when it has a
+// file name (an empty one: a file input with no file chosen).
+struct Part {
+    std::string name;
+    std::string content;
+    std::optional<std::string> fileName = std::nullopt;
+    std::string type = "application/octet-stream";
+};
+inline constexpr const char* kBoundary = "----zestrelBoundary7MA4YWxkTrZu0gW";
+// The body a browser sends, parted by kBoundary.
+std::string EncodeMultipart(const std::vector<Part>& parts);
+
 // One request to a script, run the way a web server runs it through CGI.
 struct CgiRequest {
     std::string method = "POST";
-    std::string body; // sent as application/x-www-form-urlencoded
+    std::string body;
+    std::string contentType = "application/x-www-form-urlencoded";
     std::vector<std::string> ini; // php.ini settings, NAME=VALUE
     bool noIniFiles = false; // PHP without its ini files, and so without the extensions they load
     std::vector<std::string> env; // further CGI variables (HTTP_ORIGIN=...), KEY=VALUE

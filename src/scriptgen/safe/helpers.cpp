@@ -86,6 +86,12 @@ void AddHelperFunctions(const Context& context, Lines& out)
         AddRuleFunctions(out);
     if (rules || s.insertRecord)
         AddRefusal(out);
+    if (!context.FileFields().empty()) {
+        AppendBlock(out, blocks::kUploads);
+        out.push_back("const ZESTREL_UPLOADS = " + PhpString(s.uploadFolder) + ";");
+        out.emplace_back("// The most a mail with attached files may hold, as large mail providers take.");
+        out.emplace_back("const ZESTREL_ATTACH_MOST = 26214400;");
+    }
     if (context.Displays() || context.SelfChecks())
         AppendBlock(out, blocks::kRows);
     if (context.SelfChecks())

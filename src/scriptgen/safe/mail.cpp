@@ -61,6 +61,11 @@ void AddSafeMail(const Context& context, std::string_view indent, Lines& out)
         if (!field.empty())
             ticked.emplace_back(context.Label(field), field);
     }
+    // The files of the ticked file fields go along as attachments.
+    std::vector<std::string_view> files;
+    for (const auto& [label, field] : ticked)
+        if (const FieldRule* rule = context.Rule(field); rule && rule->type == "file" && !context.FileFields().empty())
+            files.push_back(field);
     const auto entry = [](PhpLine& line, const std::pair<std::string_view, std::string_view>& field) {
         line.Code("[").String(field.first).Code(", $form[").String(field.second).Code("]]");
     };
@@ -92,7 +97,39 @@ void AddSafeMail(const Context& context, std::string_view indent, Lines& out)
     else
         PutValue(subject, context, s.subject);
     out.push_back(subject.Code(");").Take());
+    if (!files.empty()) {
+        PhpLine mailed = line();
+        mailed.Code("$files = zestrel_mailed_files([");
+        for (std::size_t i = 0; i < files.size(); ++i)
+            mailed.Code(i > 0 ? ", " : "").Code("$form[").String(files[i]).Code("]");
+        out.push_back(mailed.Code("]);").Take());
+    }
 
+    if (s.smtp && !files.empty()) {
+        out.push_back(line()
+                          .Code("zestrel_smtp_send(")
+                          .Code(SmtpServerLiteral(*s.smtp))
+                          .Code(", ")
+                          .String(s.mailFrom)
+                          .Code(", array_map('trim', explode(',', $to)),")
+                          .Take());
+        out.push_back(line()
+                          .Code("    static function (int $largest) use ($to, $subject, $body, $headers, $files): "
+                                "iterable {")
+                          .Take());
+        out.push_back(line()
+                          .Code("        [$withFiles, $parts] = zestrel_with_files($headers, $body, $files, $largest);")
+                          .Take());
+        out.push_back(line().Code("        return zestrel_smtp_parts($to, $subject, $parts, $withFiles);").Take());
+        out.push_back(line().Code("    });").Take());
+        return;
+    }
+    if (!files.empty()) {
+        // mail() takes the message as one string.
+        out.push_back(
+            line().Code("[$headers, $parts] = zestrel_with_files($headers, $body, $files, PHP_INT_MAX);").Take());
+        out.push_back(line().Code("$body = implode('', iterator_to_array($parts, false));").Take());
+    }
     if (s.smtp) {
         out.push_back(line()
                           .Code("zestrel_smtp_send(")

@@ -212,6 +212,19 @@ std::string_view LabelOf(const FieldRule& rule)
     return rule.label.empty() ? std::string_view(rule.field) : std::string_view(rule.label);
 }
 
+namespace {
+
+// A file field's limit as the script writes it: the rule's whole number, or
+// the default.
+std::string Limit(const std::string& written, long long fallback)
+{
+    const bool whole = !written.empty() && written.size() < 16 &&
+        std::all_of(written.begin(), written.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return whole ? written : std::to_string(fallback);
+}
+
+} // namespace
+
 void AddRuleCheck(const Context& context, std::string_view indent, Lines& out)
 {
     const std::vector<const FieldRule*> rules = CheckedRules(context);
@@ -248,7 +261,13 @@ void AddRuleCheck(const Context& context, std::string_view indent, Lines& out)
             line.Code(", 'choices' => [");
             for (std::size_t i = 0; i < rule->choices.size(); ++i)
                 line.Code(i > 0 ? ", " : "").String(rule->choices[i]);
-            line.Code("], 'multiple' => ").Code(rule->multiple ? "true" : "false").Code("]]");
+            line.Code("], 'multiple' => ").Code(rule->multiple ? "true" : "false");
+            if (rule->type == "file") {
+                line.Code(", 'accept' => ").String(rule->accept);
+                line.Code(", 'maxbytes' => ").Code(Limit(rule->maxBytes, kDefaultMaxBytes));
+                line.Code(", 'maxfiles' => ").Code(Limit(rule->maxFiles, kDefaultMaxFiles));
+            }
+            line.Code("]]");
         },
         ");");
     out.push_back(PhpLine(indent).Code("if ($problems !== []) {").Take());

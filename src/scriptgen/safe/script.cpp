@@ -148,6 +148,12 @@ void AddForm(const Context& context, Lines& out)
         [&context](PhpLine& line, std::string_view field) {
             line.String(field).Code(" => ");
             const FieldRule* rule = context.Rule(field);
+            // A file field's value is what became of its files, once kept;
+            // text posted under its name is no file.
+            if (rule && rule->type == "file" && !context.FileFields().empty()) {
+                line.Code("''");
+                return;
+            }
             if (OneLine(rule))
                 line.Code("zestrel_clean(").String(rule->type).Code(rule->multiple ? ", true, " : ", false, ");
             PutPostedKey(line.Code("zestrel_posted("), field).Code(OneLine(rule) ? "))" : ")");
@@ -178,6 +184,10 @@ std::vector<Requirement> Requirements(const Context& context)
         needs.push_back({"function_exists('stream_socket_client')", "PHP's network connections, for the mail server",
             "this PHP may not open network connections (stream_socket_client is in disable_functions), which the "
             "mail server needs: ask the host to allow it"});
+    if (!context.FileFields().empty())
+        needs.push_back({"class_exists('finfo')", "PHP's fileinfo extension, for the files the form sends",
+            "this PHP lacks the fileinfo extension, which checking the form's files needs: ask the host to enable it "
+            "(on Debian and Ubuntu it comes with PHP itself)"});
     if (s.sendMail && s.smtp && s.smtp->security != SmtpServer::Security::None)
         needs.push_back({"extension_loaded('openssl')", "PHP's openssl extension, for TLS to the mail server",
             "this PHP lacks the openssl extension, which TLS to the mail server needs: ask the host to enable it"});
@@ -369,6 +379,46 @@ void AddOwnerPost(const Context& context, std::string_view indent, Lines& out)
         line(indent, "zestrel_end_page();");
 }
 
+// PHP drops the files beyond max_file_uploads without a word: such a post is
+// refused whole rather than kept in part.
+void AddDroppedFilesCheck(const Context& context, std::string_view indent, Lines& out)
+{
+    if (context.FileFields().empty())
+        return;
+    const std::string inner = std::string(indent) + "    ";
+    out.push_back(PhpLine(indent).Code("if (zestrel_files_dropped()) {").Take());
+    out.push_back(
+        PhpLine(inner)
+            .Code("zestrel_log('a post held more files than max_file_uploads, so PHP dropped some: none was kept');")
+            .Take());
+    out.push_back(PhpLine(inner)
+                      .Code("zestrel_refuse(['The form holds more files than this server takes at once: please send "
+                            "fewer files.']);")
+                      .Take());
+    out.push_back(PhpLine(indent).Code("}").Take());
+}
+
+// The form's files, checked with its rules, kept in the upload folder; each
+// file field's value becomes what the record and the mail say of its files.
+void AddKeepFiles(const Context& context, std::string_view indent, Lines& out)
+{
+    const std::vector<std::string_view> files = context.FileFields();
+    if (files.empty())
+        return;
+    const std::string inner = std::string(indent) + "    ";
+    out.push_back(PhpLine(indent).Code("try {").Take());
+    AppendArray(
+        out, inner, "$form = zestrel_keep_files(", files,
+        [](PhpLine& line, std::string_view field) {
+            PutPostedKey(line.Code("[").String(field).Code(", "), field).Code("]");
+        },
+        ") + $form;");
+    out.push_back(PhpLine(indent).Code("} catch (Throwable $e) {").Take());
+    out.push_back(PhpLine(inner).Code("zestrel_log('the form\\'s files were not kept: ' . $e->getMessage());").Take());
+    out.push_back(PhpLine(inner).Code("zestrel_failed();").Take());
+    out.push_back(PhpLine(indent).Code("}").Take());
+}
+
 // The form's post: the flood limit, the spam trap and the form's rules, then
 // the record and the mail. A record the database does not take still goes
 // out by mail, with a note that says why; the mail's failure stops the rest.
@@ -406,7 +456,9 @@ void AddFormPost(const Context& context, std::string_view indent, Lines& out)
         "zestrel_log('a post without any of the form\\'s fields: sent by a robot, or larger than post_max_size');");
     line(inner, "zestrel_failed();");
     line(indent, "}");
+    AddDroppedFilesCheck(context, indent, out);
     AddRuleCheck(context, indent, out);
+    AddKeepFiles(context, indent, out);
     if (s.insertRecord) {
         line(indent, "$unstored = '';");
         line(indent, "try {");

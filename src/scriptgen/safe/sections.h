@@ -54,6 +54,17 @@ struct Context {
     bool ConnectionOnly() const { return settings.useDatabase && !settings.sendMail && !DatabaseTasks(); }
     bool Connects() const { return DatabaseTasks() || ConnectionOnly(); }
 
+    // The fields of the list whose rule makes them file fields, in its order.
+    std::vector<std::string_view> FileFields() const
+    {
+        std::vector<std::string_view> files;
+        if (FormTasks())
+            for (const std::string_view field : fields.InOrder())
+                if (const FieldRule* rule = Rule(field); rule && rule->type == "file")
+                    files.push_back(field);
+        return files;
+    }
+
     // The rule of a field, or none.
     const FieldRule* Rule(std::string_view field) const
     {

@@ -20,7 +20,7 @@ Column ColumnFor(const FieldRule* rule)
     const std::string& most = rule->maxLength;
     const bool whole = !most.empty() && most.size() < 10 && most.find_first_not_of("0123456789") == std::string::npos;
     if (!whole)
-        return rule->type == "textarea" ? kText : kVarchar;
+        return rule->type == "textarea" || rule->type == "file" ? kText : kVarchar;
     const std::size_t length = std::stoul(most);
     for (const Column& column : {kVarchar, kText, kMediumText})
         if (length <= column.characters)

@@ -19,7 +19,7 @@ function zestrel_from_other_site(): bool
 function zestrel_any_sent(array $keys): bool
 {
     foreach ($keys as $key) {
-        if (isset($_POST[$key])) {
+        if (isset($_POST[$key]) || isset($_FILES[$key])) {
             return true;
         }
     }

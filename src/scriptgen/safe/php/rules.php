@@ -169,7 +169,8 @@ function zestrel_rule_problems(array $fields): array
 {
     $problems = [];
     foreach ($fields as [$label, $key, $rule]) {
-        $problem = zestrel_rule_problem($rule, $_POST[$key] ?? null);
+        $problem = $rule['type'] === 'file' ? zestrel_file_problem($rule, $key)
+            : zestrel_rule_problem($rule, $_POST[$key] ?? null);
         if ($problem !== '') {
             $problems[] = $label . ': ' . $problem;
         }

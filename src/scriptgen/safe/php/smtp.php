@@ -2,7 +2,10 @@
 // The SMTP client: sign-in, the envelope, the message, every reply checked.
 
 // Sends the message through the SMTP server to every recipient, as $from.
-function zestrel_smtp_send(array $server, string $from, array $recipients, string $message): void
+// A message too large to hold whole is a function of the most bytes the
+// server takes (its SIZE) that gives it in parts, each ending a line, which
+// go out one by one.
+function zestrel_smtp_send(array $server, string $from, array $recipients, string|callable $message): void
 {
     $host = $server['host'];
     $target = (str_contains($host, ':') ? '[' . $host . ']' : $host) . ':' . $server['port'];
@@ -55,11 +58,19 @@ function zestrel_smtp_send(array $server, string $from, array $recipients, strin
         foreach ($recipients as $recipient) {
             zestrel_smtp_command($smtp, 'RCPT TO:<' . $recipient . '>', '25[01]');
         }
+        $largest = preg_match('/^250[ -]SIZE[ \t]+([1-9][0-9]*)/mi', $offers, $size) === 1 ? (int) $size[1] : PHP_INT_MAX;
         zestrel_smtp_command($smtp, 'DATA', '354');
-        // Lines that begin with a dot get another, which the server takes
-        // off; a lone dot ends the message.
-        $data = preg_replace('/^\./m', '..', preg_replace('/\r\n|\r|\n/', "\r\n", $message));
-        zestrel_smtp_command($smtp, $data . (str_ends_with($data, "\r\n") ? '' : "\r\n") . '.', '250', 'the message');
+        zestrel_smtp_heard('C: the message');
+        $ended = true;
+        foreach (is_string($message) ? [$message] : $message($largest) as $part) {
+            // Lines that begin with a dot get another, which the server takes
+            // off; a lone dot ends the message.
+            $data = preg_replace('/^\./m', '..', preg_replace('/\r\n|\r|\n/', "\r\n", $part));
+            zestrel_smtp_write($smtp, $data, 'the message');
+            $ended = $data === '' ? $ended : str_ends_with($data, "\r\n");
+        }
+        zestrel_smtp_write($smtp, ($ended ? '' : "\r\n") . ".\r\n", 'the message');
+        zestrel_smtp_reply($smtp, '250', 'the message');
         try {
             zestrel_smtp_command($smtp, 'QUIT', '221');
         } catch (RuntimeException $e) {
@@ -110,15 +121,19 @@ function zestrel_smtp_heard(?string $line = null): array
 function zestrel_smtp_command($smtp, string $command, string $expected, ?string $step = null): string
 {
     zestrel_smtp_heard('C: ' . ($step ?? $command));
-    $data = $command . "\r\n";
+    zestrel_smtp_write($smtp, $command . "\r\n", $step ?? $command);
+    return zestrel_smtp_reply($smtp, $expected, $step ?? $command);
+}
+
+function zestrel_smtp_write($smtp, string $data, string $step): void
+{
     while ($data !== '') {
         $written = @fwrite($smtp, $data);
         if ($written === false || $written === 0) {
-            throw new RuntimeException('the connection to the mail server broke while sending ' . ($step ?? $command));
+            throw new RuntimeException('the connection to the mail server broke while sending ' . $step);
         }
         $data = substr($data, $written);
     }
-    return zestrel_smtp_reply($smtp, $expected, $step ?? $command);
 }
 
 // The server's reply, every line of it; its code must match $expected.
@@ -153,6 +168,12 @@ function zestrel_smtp_hello_name(): string
 // add (Date, Message-ID, To and Subject), the mail's own, and the body.
 function zestrel_smtp_message(string $to, string $subject, string $body, array $headers): string
 {
+    return implode('', iterator_to_array(zestrel_smtp_parts($to, $subject, [$body], $headers), false));
+}
+
+// The same in parts: the headers, then the body's parts as they come.
+function zestrel_smtp_parts(string $to, string $subject, iterable $body, array $headers): Generator
+{
     $domain = substr((string) strrchr($headers['From'], '@'), 1);
     $lines = [
         'Date: ' . date(DATE_RFC2822),
@@ -163,5 +184,6 @@ function zestrel_smtp_message(string $to, string $subject, string $body, array $
     foreach ($headers as $name => $value) {
         $lines[] = $name . ': ' . $value;
     }
-    return implode("\r\n", $lines) . "\r\n\r\n" . $body;
+    yield implode("\r\n", $lines) . "\r\n\r\n";
+    yield from $body;
 }

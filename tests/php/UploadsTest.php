@@ -1,0 +1,61 @@
+<?php
+use PHPUnit\Framework\TestCase;
+
+// A sent file's name as it is shown and mailed, its type against the field's
+// accept, and the line a kept file is recorded by.
+final class UploadsTest extends TestCase
+{
+    /** @dataProvider names */
+    public function testName(string $sent, string $shown): void
+    {
+        $this->assertSame($shown, zestrel_file_name($sent));
+    }
+
+    public static function names(): array
+    {
+        $long = str_repeat('é', 130) . '.pdf'; // 264 bytes
+        return [
+            ['cv.pdf', 'cv.pdf'],
+            ['../../x.php', 'x.php'],
+            ['C:\\Users\\ann\\cv.pdf', 'cv.pdf'],
+            ["in\u{202E}voice\u{2066}fdp.exe", 'invoicefdp.exe'],
+            ["a\x00b\x1Fc\x7F\u{85}.txt", 'abc.txt'],
+            ["\xFF.pdf", "\u{FFFD}.pdf"],
+            ['  ', 'file'],
+            [$long, str_repeat('é', 125) . '.pdf'],
+            ['Lebenslauf Müller ✓.pdf', 'Lebenslauf Müller ✓.pdf'],
+        ];
+    }
+
+    /** @dataProvider types */
+    public function testType(string $name, string $type, string $accept, bool $taken): void
+    {
+        $this->assertSame($taken, zestrel_type_problem($name, $type, $accept) === '');
+    }
+
+    public static function types(): array
+    {
+        return [
+            ['cv.pdf', 'application/pdf', '', true],
+            ['cv.pdf', 'text/x-php', '', false],
+            ['photo.JPG', 'image/jpeg', 'image/*', true],
+            ['photo.jpg', 'text/x-php', 'image/*', false],
+            ['photo.png', 'image/png', '.pdf, application/pdf', false],
+            ['cv.pdf', 'application/pdf', ' .PDF ,image/*', true],
+            ['scan.tiff', 'image/tiff', 'application/pdf, image/tiff', true],
+            ['plan.dwg', 'application/octet-stream', '.dwg', true],
+            ['plan.dwg', 'application/octet-stream', '.dxf', false],
+            ['noextension', 'application/pdf', '.pdf', false],
+            ['noextension', 'application/pdf', 'application/pdf', true],
+            ['image.svg', 'image/svg+xml', 'image/png', false],
+        ];
+    }
+
+    public function testKeptLineReadsBack(): void
+    {
+        $file = ['name' => 'cv (final), 2 bytes, x.pdf', 'size' => 1234, 'type' => 'application/pdf',
+            'stored' => str_repeat('0a', 16)];
+        $this->assertSame($file, zestrel_kept_file(zestrel_kept_line($file)));
+        $this->assertNull(zestrel_kept_file('cv.pdf (1 bytes, a/b, kept as ../../etc/passwd)'));
+    }
+}
