@@ -601,6 +601,14 @@ Lines CompileSafeScript(const ScriptSettings& settings)
     AddRequirements(context, out);
     if (context.Changes())
         out.emplace_back("$method = $_SERVER['REQUEST_METHOD'] ?? 'GET';");
+    if (context.Inbox() && !context.FileFields().empty()) {
+        out.emplace_back();
+        out.emplace_back("// A kept file, for the owner.");
+        out.emplace_back("if (isset($_GET['file'])) {");
+        out.emplace_back("    zestrel_owner_only();");
+        out.emplace_back("    zestrel_download(zestrel_query('file'), zestrel_query('name'));");
+        out.emplace_back("}");
+    }
     if (context.Inbox())
         AddSafeDelete(context, out);
 

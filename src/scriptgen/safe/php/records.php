@@ -121,7 +121,7 @@ function zestrel_records(mysqli $db, string $table, array $columns, bool $offer,
         foreach ($rows->get_result()->fetch_all() as $row) {
             echo '<tr>';
             foreach ($row as $value) {
-                echo '<td>', nl2br(zestrel_html((string) $value), false), '</td>';
+                echo '<td>', zestrel_cell((string) $value), '</td>';
             }
             if ($id !== false) {
                 echo '<td><a href="', zestrel_here(['delete' => (string) $row[$id]]), '">Delete</a></td>';
@@ -138,6 +138,23 @@ function zestrel_records(mysqli $db, string $table, array $columns, bool $offer,
         }
         echo '</p>', "\n";
     }
+}
+
+// A cell of the records as HTML: its text, or for a file field its files,
+// each a link that downloads it, with its size.
+function zestrel_cell(string $value): string
+{
+    $files = $value !== '' && function_exists('zestrel_kept_file')
+        ? array_map('zestrel_kept_file', explode("\n", $value)) : [null];
+    if (in_array(null, $files, true)) {
+        return nl2br(zestrel_html($value), false);
+    }
+    $links = [];
+    foreach ($files as $file) {
+        $links[] = '<a href="' . zestrel_here(['file' => $file['stored'], 'name' => $file['name']]) . '">'
+            . zestrel_html($file['name']) . '</a> (' . zestrel_size($file['size']) . ')';
+    }
+    return implode('<br>', $links);
 }
 
 // The records as a CSV file (RFC 4180, UTF-8 with a byte-order mark so that

@@ -334,3 +334,22 @@ function zestrel_mail_parts(string $body, array $files, string $boundary): Gener
     }
     yield '--' . $boundary . "--\r\n";
 }
+
+// A kept file for the owner: always downloaded, never shown in the browser,
+// and found only by a stored name of the script's own making. The name it is
+// saved under is cleaned like any sent name.
+function zestrel_download(string $stored, string $name): never
+{
+    $path = rtrim(ZESTREL_UPLOADS, '/\\') . '/' . $stored;
+    if (preg_match('/^[0-9a-f]{32}$/D', $stored) !== 1 || !is_file($path)) {
+        zestrel_message(404, 'There is no such file: it may have been deleted.');
+    }
+    header('Content-Type: application/octet-stream');
+    header('Content-Disposition: attachment; ' . zestrel_disposition_name(zestrel_file_name($name)));
+    header('Content-Length: ' . filesize($path));
+    header('X-Content-Type-Options: nosniff');
+    header('Content-Security-Policy: sandbox');
+    header('Cache-Control: private, no-store');
+    readfile($path);
+    exit;
+}
