@@ -57,6 +57,9 @@ function zestrel_file_entries(string $key): array
     if (!is_array($field) || !isset($field['error'], $field['name'], $field['tmp_name'], $field['size'])) {
         return [];
     }
+    // The name as the browser sent it, before PHP's own basename of it, which
+    // depends on the server's locale: zestrel_file_name takes the last part.
+    $field['name'] = $field['full_path'] ?? $field['name'];
     $entries = [];
     foreach (is_array($field['error']) ? array_keys($field['error']) : [null] as $at) {
         $entry = [];
