@@ -51,6 +51,29 @@ final class UploadsTest extends TestCase
         ];
     }
 
+    /** @dataProvider attachments */
+    public function testAttachedWithin(array $sizes, int $largest, bool $attached): void
+    {
+        $files = array_map(static fn($size) => ['size' => $size, 'name' => 'f', 'type' => 'text/plain',
+            'stored' => str_repeat('0', 32), 'path' => '/nonexistent'], $sizes);
+        [$headers] = zestrel_with_files(['Content-Type' => 'text/plain'], 'text', $files, $largest);
+        $this->assertSame($attached, str_starts_with($headers['Content-Type'], 'multipart/mixed'));
+    }
+
+    // ZESTREL_ATTACH_MOST is 1000 here; the message of files of 1000 bytes
+    // takes 3,968 in all, by the estimate.
+    public static function attachments(): array
+    {
+        return [
+            [[1000], PHP_INT_MAX, true],
+            [[1001], PHP_INT_MAX, false],
+            [[500, 501], PHP_INT_MAX, false],
+            [[1000], 3968, true],
+            [[1000], 3967, false],
+            [[], 1, false],
+        ];
+    }
+
     public function testKeptLineReadsBack(): void
     {
         $file = ['name' => 'cv (final), 2 bytes, x.pdf', 'size' => 1234, 'type' => 'application/pdf',

@@ -288,23 +288,27 @@ function zestrel_disposition_name(string $name): string
 
 // The mail's headers and body with the files attached after the text, each
 // in base64 read from its file part by part as the mail goes out, so that a
-// large file never sits in memory whole. When the whole message would pass
-// $largest bytes (or ZESTREL_ATTACH_MOST), the files stay only listed in the
-// text, with a note that says why.
+// large file never sits in memory whole. When the files hold more than
+// ZESTREL_ATTACH_MOST bytes, or the whole message, encoded, more than the
+// $largest the mail server takes, the files stay only listed in the text,
+// with a note that says why.
 function zestrel_with_files(array $headers, string $body, array $files, int $largest): array
 {
     if ($files === []) {
         return [$headers, [$body]];
     }
-    $most = min($largest, ZESTREL_ATTACH_MOST);
+    $total = array_sum(array_column($files, 'size'));
     $estimate = strlen($body) + 2048;
     foreach ($files as $file) {
         $estimate += intdiv($file['size'] + 56, 57) * 78 + 512;
     }
-    if ($estimate > $most) {
-        $note = "\r\nThe files are not attached: with them the mail would hold about " . zestrel_size($estimate)
-            . ', more than the ' . zestrel_size($most) . ' it may. They are kept on the server, as listed above.'
-            . "\r\n";
+    if ($total > ZESTREL_ATTACH_MOST || $estimate > $largest) {
+        $why = $total > ZESTREL_ATTACH_MOST
+            ? 'together they hold ' . zestrel_size($total) . ', more than the ' . zestrel_size(ZESTREL_ATTACH_MOST)
+                . ' a mail may carry'
+            : 'with them the mail would hold about ' . zestrel_size($estimate) . ', more than the '
+                . zestrel_size($largest) . ' the mail server takes';
+        $note = "\r\nThe files are not attached: " . $why . '. They are kept on the server, as listed above.' . "\r\n";
         return [$headers, [$body . quoted_printable_encode($note)]];
     }
     $boundary = 'zestrel-' . bin2hex(random_bytes(12));
