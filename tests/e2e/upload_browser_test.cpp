@@ -132,6 +132,10 @@ protected:
             EXPECT_EQ(e2e::Http(port, "GET", path, {host}).status, 401);
         }
         EXPECT_EQ(e2e::Http(port, "GET", "/apply.php?file=../../../etc/passwd&name=x", {host, owner}).status, 404);
+        // The self-check finds the upload folder sound, outside the site.
+        const e2e::HttpResponse check = e2e::Http(port, "GET", "/apply.php?check", {host, owner});
+        EXPECT_EQ(check.status, 200);
+        EXPECT_EQ(check.body.find("<strong>Problem</strong>"), std::string::npos) << check.body;
     }
 
     const std::string pdf_ = Random("%PDF-1.4\n%\xe2\xe3\xcf\xd3\n", 200000, "\n%%EOF\n");

@@ -74,6 +74,20 @@ final class UploadsTest extends TestCase
         ];
     }
 
+    public function testUploadFolderOutsideTheSite(): void
+    {
+        $site = sys_get_temp_dir() . '/zestrel-site-' . bin2hex(random_bytes(4));
+        mkdir($site . '/www', 0777, true);
+        file_put_contents($site . '/file', '');
+        $verdicts = [];
+        foreach (['/kept', '/kept/', '/www', '/www/kept', '/www/../kept2', '/file'] as $folder) {
+            $verdicts[] = zestrel_upload_check($site . $folder, $site . '/www')[0];
+        }
+        $this->assertSame([true, true, false, false, true, false], $verdicts);
+        $this->assertTrue(is_dir($site . '/kept') && is_dir($site . '/www/kept'));
+        exec('rm -rf ' . escapeshellarg($site));
+    }
+
     public function testKeptLineReadsBack(): void
     {
         $file = ['name' => 'cv (final), 2 bytes, x.pdf', 'size' => 1234, 'type' => 'application/pdf',

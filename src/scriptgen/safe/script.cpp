@@ -185,6 +185,10 @@ std::vector<Requirement> Requirements(const Context& context)
             "this PHP may not open network connections (stream_socket_client is in disable_functions), which the "
             "mail server needs: ask the host to allow it"});
     if (!context.FileFields().empty())
+        needs.push_back({"(bool) ini_get('file_uploads')", "PHP's file uploads, for the files the form sends",
+            "this PHP takes no files (file_uploads is off in php.ini), so the form's files cannot arrive: ask the "
+            "host to turn file_uploads on"});
+    if (!context.FileFields().empty())
         needs.push_back({"class_exists('finfo')", "PHP's fileinfo extension, for the files the form sends",
             "this PHP lacks the fileinfo extension, which checking the form's files needs: ask the host to enable it "
             "(on Debian and Ubuntu it comes with PHP itself)"});

@@ -112,6 +112,9 @@ function zestrel_self_check(array $needs, bool $connects, array $tables, string 
             $framed ? '' : 'Upload the page beside the script (or name its whole path), as UTF-8, with '
                 . ZESTREL_TEMPLATE_MARK . ' where the script\'s text goes.');
     }
+    if (defined('ZESTREL_UPLOADS')) {
+        zestrel_check_line(...zestrel_upload_check(ZESTREL_UPLOADS, (string) ($_SERVER['DOCUMENT_ROOT'] ?? '')));
+    }
     if ($mail !== '') {
         zestrel_check_line(null, 'Mail goes ' . $mail . '.');
     }

@@ -206,6 +206,38 @@ function zestrel_kept_file(string $line): ?array
     return ['name' => $parts[1], 'size' => (int) $parts[2], 'type' => $parts[3], 'stored' => $parts[4]];
 }
 
+// Whether the folder lies inside the web site's document folder $root,
+// where the web server could hand its files to anyone.
+function zestrel_inside_site(string $folder, string $root): bool
+{
+    $root = $root === '' ? false : realpath($root);
+    $real = realpath($folder);
+    return $root !== false && $real !== false
+        && ($real === $root || str_starts_with($real, rtrim($root, '/') . '/'));
+}
+
+// Whether the upload folder can keep the files, for the owner's self-check:
+// [verdict, what was found, what to do].
+function zestrel_upload_check(string $folder, string $root): array
+{
+    $folder = rtrim($folder, '/\\');
+    if (!is_dir($folder) && !@mkdir($folder, 0750, true) && !is_dir($folder)) {
+        return [false, 'The upload folder ' . $folder . ' does not exist, and PHP cannot make it.',
+            'Create it on the server, writable by the user PHP runs as, or correct the upload folder of the script.'];
+    }
+    if (!is_writable($folder)) {
+        return [false, 'PHP cannot write to the upload folder ' . $folder . '.',
+            'Let the user PHP runs as write to it, in your host\'s file manager or control panel.'];
+    }
+    if (zestrel_inside_site($folder, $root)) {
+        return [false, 'The upload folder ' . $folder . ' lies inside the web site, where the web server may hand '
+            . 'the files to anyone who guesses a name.', 'Choose a folder outside the site\'s document folder '
+            . $root . ', such as one beside it. Until then a deny-all .htaccess there keeps Apache from serving '
+            . 'them where it reads .htaccess files.'];
+    }
+    return [true, 'The files the form sends are kept in ' . $folder . ', outside the web site.'];
+}
+
 // The upload folder, made when it is missing. Inside the site's document
 // folder the web server could hand the files out: there it gets a deny-all
 // .htaccess, and the log says to move it.
@@ -215,9 +247,7 @@ function zestrel_upload_folder(): string
     if (!is_dir($folder) && !@mkdir($folder, 0750, true) && !is_dir($folder)) {
         throw new RuntimeException('the upload folder ' . $folder . ' is missing and cannot be made');
     }
-    $root = realpath((string) ($_SERVER['DOCUMENT_ROOT'] ?? ''));
-    $real = realpath($folder);
-    if ($root !== false && $root !== '' && $real !== false && ($real === $root || str_starts_with($real, rtrim($root, '/') . '/'))) {
+    if (zestrel_inside_site($folder, (string) ($_SERVER['DOCUMENT_ROOT'] ?? ''))) {
         $deny = $folder . '/.htaccess';
         if (!is_file($deny) && file_put_contents($deny, "Require all denied\n") === false) {
             throw new RuntimeException('the upload folder ' . $folder . ' lies inside the web site and cannot be closed to it');
