@@ -35,12 +35,14 @@ protected:
         smtp_ = e2e::ReadState(ZESTREL_SMTP_STATE_FILE);
         ASSERT_FALSE(smtp_["MAIL_DIR"].empty()) << "no SMTP server recorded; run the tests through ctest";
         Query("DROP TABLE IF EXISTS applications; CREATE TABLE applications (id INT AUTO_INCREMENT PRIMARY KEY, "
-              "received TIMESTAMP DEFAULT CURRENT_TIMESTAMP, name VARCHAR(225), cv TEXT, photo TEXT) DEFAULT CHARSET=utf8mb4");
+              "received TIMESTAMP DEFAULT CURRENT_TIMESTAMP, name VARCHAR(225), cv TEXT, photo TEXT) DEFAULT "
+              "CHARSET=utf8mb4");
         // Apache's children may run as another user, who must reach the site.
         fs::create_directory(site_);
         for (const fs::path& folder : {dir_.path(), site_})
-            fs::permissions(folder, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                    fs::perms::others_read | fs::perms::others_exec);
+            fs::permissions(folder,
+                fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read |
+                    fs::perms::others_exec);
         e2e::WriteFile(site_ / "form.html",
             "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>Apply</title></head><body>\n"
             "<form method=\"post\" action=\"apply.php\" enctype=\"multipart/form-data\">\n"
@@ -98,20 +100,19 @@ protected:
     void SendAndCheck(int port, const std::function<std::string()>& mailSent)
     {
         const std::string form = "http://127.0.0.1:" + std::to_string(port) + "/form.html";
-        const e2e::ProcessResult sent = e2e::Run({"/usr/bin/python3", ZESTREL_UPLOAD, "--chromium", ZESTREL_CHROMIUM,
-                                                     form,
-                                                     R"({"name": "Ann", "cv": [")" + File("cv.pdf").string() +
-                                                         R"("], "photo": [")" + File("Foto M\xc3\xbcller.jpg").string() +
-                                                         R"("]})"},
-            {e2e::PathEntry(), "HOME=" + dir_.path().string()});
+        const e2e::ProcessResult sent =
+            e2e::Run({"/usr/bin/python3", ZESTREL_UPLOAD, "--chromium", ZESTREL_CHROMIUM, form,
+                         R"({"name": "Ann", "cv": [")" + File("cv.pdf").string() + R"("], "photo": [")" +
+                             File("Foto M\xc3\xbcller.jpg").string() + R"("]})"},
+                {e2e::PathEntry(), "HOME=" + dir_.path().string()});
         ASSERT_EQ(sent.exitCode, 0) << sent.err;
         EXPECT_NE(sent.out.find("/thanks.html\""), std::string::npos) << sent.out;
 
         // The mail carries both files, byte for byte, under their own names.
         const std::string mail = e2e::Run({ZESTREL_PHP, ZESTREL_READ_MAIL}, {e2e::PathEntry()}, mailSent()).out;
         EXPECT_NE(mail.find("Attachment: cv.pdf application/pdf " + e2e::Hex(pdf_) + "\n"), std::string::npos);
-        EXPECT_NE(mail.find("Attachment: Foto M\xc3\xbcller.jpg image/jpeg " + e2e::Hex(jpeg_) + "\n"),
-            std::string::npos);
+        EXPECT_NE(
+            mail.find("Attachment: Foto M\xc3\xbcller.jpg image/jpeg " + e2e::Hex(jpeg_) + "\n"), std::string::npos);
 
         // The record names them; the owner downloads each, and only the owner.
         const e2e::Table rows = Query("SELECT cv, photo FROM applications");
@@ -139,9 +140,8 @@ protected:
     }
 
     const std::string pdf_ = Random("%PDF-1.4\n%\xe2\xe3\xcf\xd3\n", 200000, "\n%%EOF\n");
-    const std::string jpeg_ =
-        Random(std::string("\xff\xd8\xff\xe0\x00\x10JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00", 20), 300000,
-            "\xff\xd9");
+    const std::string jpeg_ = Random(
+        std::string("\xff\xd8\xff\xe0\x00\x10JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00", 20), 300000, "\xff\xd9");
     const fs::path site_ = dir_.path() / "site";
     std::map<std::string, std::string> smtp_;
 };
@@ -153,8 +153,8 @@ TEST_F(BrowserUploads, ThroughPhpServerAndTheMailServer)
     std::set<fs::path> before;
     for (const auto& file : fs::directory_iterator(mails))
         before.insert(file.path());
-    const e2e::PhpServer server(ZESTREL_PHP, "127.0.0.1", site_,
-        {"openssl.cafile=" + smtp_["CA"], "sys_temp_dir=" + dir_.path().string()});
+    const e2e::PhpServer server(
+        ZESTREL_PHP, "127.0.0.1", site_, {"openssl.cafile=" + smtp_["CA"], "sys_temp_dir=" + dir_.path().string()});
     ASSERT_NE(server.port(), 0);
     SendAndCheck(server.port(), [&] {
         for (const auto& file : fs::directory_iterator(mails))
