@@ -271,11 +271,20 @@ QStringList NotesAfterCompile(const scriptgen::ScriptSettings& s)
                 "Once the script is on your site, open its address with ?check at the end (such as "
                 "https://example.com/contact.php?check) and sign in as owner with the owner password: the page "
                 "says whether your host can run the script, and can send a test mail."));
-    } else if (s.useDatabase || s.insertRecord || s.displayAll || s.displaySpecific || s.createTable || s.dropTable) {
+        return notes;
+    }
+    if (s.useDatabase || s.insertRecord || s.displayAll || s.displaySpecific || s.createTable || s.dropTable)
         notes.append(QStringLiteral("This script reaches the database with PHP's old mysql functions, so it needs PHP "
                                     "5 and its mysql extension; the box %1 writes one for current PHP.")
                          .arg(QString::fromStdString(Where(Setting::Target))));
-    }
+    const auto listed = [&s](const scriptgen::FieldRule& rule) {
+        return rule.type == "file" &&
+            std::find(s.fieldList.begin(), s.fieldList.end(), rule.field) != s.fieldList.end();
+    };
+    if (std::any_of(s.fieldRules.begin(), s.fieldRules.end(), listed))
+        notes.append(QStringLiteral("The form sends files, which this script ignores; the box %1 writes one that "
+                                    "checks them, keeps them and mails them.")
+                         .arg(QString::fromStdString(Where(Setting::Target))));
     return notes;
 }
 

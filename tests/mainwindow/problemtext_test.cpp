@@ -624,6 +624,7 @@ TEST(SafeWarningTest, RuleLongerThanItsColumn)
         {"the column is sized for its own field", {rule("name", "", "300"), rule("email", "", "300")}, "people", 0, 0},
         {"an insert into a table the settings do not create", {rule("name", "", "500")}, "others", 0, 0},
         {"a column the new table lacks", {rule("name", "", "500")}, "people", 0, 0, {"name"}},
+        {"a file field's files", {rule("name", "file", "")}, "people", 225, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -634,6 +635,7 @@ TEST(SafeWarningTest, RuleLongerThanItsColumn)
         s.insertValues = {"$name"};
         s.insertTable = c.insertTable;
         s.fieldRules = c.rules;
+        s.uploadFolder = "/srv/uploads";
         if (!c.created.empty())
             s.createTableFields = c.created;
         const std::vector<scriptgen::Problem> warnings = scriptgen::WarnSafeScript(s);
@@ -647,6 +649,23 @@ TEST(SafeWarningTest, RuleLongerThanItsColumn)
         EXPECT_EQ(zestrel::NotesAfterCompile(s).size(), warnings.size() + (s.ownerPassword.empty() ? 0 : 1));
         EXPECT_EQ(scriptgen::CheckSafeScript(s), scriptgen::CheckSafeScript(Sound())) << "only a warning";
     }
+}
+
+// The classic script says what it cannot do: reach the database of current
+// PHP, or take the form's files.
+TEST(ClassicNotesTest, NameWhatTheSafeScriptWouldDo)
+{
+    ScriptSettings s;
+    s.fieldList = {"name", "cv"};
+    scriptgen::FieldRule cv;
+    cv.field = "cv";
+    cv.type = "file";
+    s.fieldRules = {cv};
+    EXPECT_EQ(zestrel::NotesAfterCompile(s).size(), 1u);
+    s.useDatabase = true;
+    EXPECT_EQ(zestrel::NotesAfterCompile(s).size(), 2u);
+    s.fieldList = {"name"};
+    EXPECT_EQ(zestrel::NotesAfterCompile(s).size(), 1u);
 }
 
 // What the mail server's Host box takes: a machine's name or its address,
