@@ -84,6 +84,11 @@ CREATE USER '$user'@'127.0.0.1' IDENTIFIED BY '$password';
 CREATE USER '$user'@'localhost' IDENTIFIED BY '$password';
 GRANT ALL PRIVILEGES ON $database.* TO '$user'@'127.0.0.1';
 GRANT ALL PRIVILEGES ON $database.* TO '$user'@'localhost';
+-- A database of its own for the tests whose browser posts from loopback, so
+-- that its flood counts stay apart from the other tests' posts from there.
+CREATE DATABASE ${database}_browser;
+GRANT ALL PRIVILEGES ON ${database}_browser.* TO '$user'@'127.0.0.1';
+GRANT ALL PRIVILEGES ON ${database}_browser.* TO '$user'@'localhost';
 -- A user that may read and write rows but not make tables, as many hosts give.
 CREATE USER '${user}_rows'@'127.0.0.1' IDENTIFIED BY '$password';
 GRANT SELECT, INSERT, UPDATE, DELETE ON $database.* TO '${user}_rows'@'127.0.0.1';
