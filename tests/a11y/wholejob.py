@@ -72,17 +72,40 @@ class Bus:
         self.app = wait_for(lambda: next(
             (desktop.get_child_at_index(i) for i in range(desktop.get_child_count())
              if desktop.get_child_at_index(i).get_name() == name), None), "application " + name)
+        # Each control that gains the focus, counted as the bus reports it.
+        self.focus_moves = 0
+
+        def moved(event):
+            if event.detail1:
+                self.focus_moves += 1
+        self.listener = Atspi.EventListener.new(moved)
+        self.listener.register("object:state-changed:focused")
+
+    def until(self, condition, what):
+        """Waits for the condition, taking in what the bus reports meanwhile."""
+        context = self.glib.MainContext.default()
+
+        def pumped():
+            while context.iteration(False):
+                pass
+            return True if condition() else None
+        wait_for(pumped, what)
 
     def all(self, root, role, name):
+        """Every control of the role and name under root. A window that
+        closes meanwhile takes its controls with it: they are passed over."""
         found = []
         stack = [root]
         while stack:
             node = stack.pop()
-            if node is None:
+            try:
+                if node is None:
+                    continue
+                if node.get_role_name() == role and node.get_name() == name:
+                    found.append(node)
+                stack.extend(node.get_child_at_index(i) for i in range(node.get_child_count()))
+            except self.glib.Error:
                 continue
-            if node.get_role_name() == role and node.get_name() == name:
-                found.append(node)
-            stack.extend(node.get_child_at_index(i) for i in range(node.get_child_count()))
         return found
 
     def one(self, root, role, name):
@@ -97,10 +120,8 @@ class Bus:
         """A top-level window of one of the roles with a push button named
         `holding`."""
         def find():
-            for i in range(self.app.get_child_count()):
-                window = self.app.get_child_at_index(i)
-                if window is not None and window.get_role_name() in roles and \
-                        self.all(window, "push button", holding):
+            for window in self.all_windows():
+                if window.get_role_name() in roles and self.all(window, "push button", holding):
                     return window
             return None
         return wait_for(find, "/".join(roles) + " with a " + holding + " button")
@@ -131,15 +152,22 @@ class Bus:
 
     def tab_to(self, start, target):
         """Moves the focus from `start` with Tab to `target`, as a keyboard
-        user reaches a control that takes no focus of its own accord."""
+        user reaches a control that takes no focus of its own accord: one
+        Tab at a time, each waited for, so that none overshoots."""
         self.act(start, "SetFocus")
-        for _ in range(10):
+        self.until(lambda: self.focused(start), "the focus on " + repr(start.get_name()))
+        time.sleep(0.3)
+        self.until(lambda: True, "the bus")
+        for _ in range(12):
+            moves = self.focus_moves
             self.key(KEY_TAB)
-            for _ in range(10):
-                if self.focused(target):
-                    return
-                time.sleep(0.1)
+            self.until(lambda: self.focus_moves > moves, "the focus to move on Tab")
+            if self.focused(target):
+                return
         fail("Tab never reaches " + repr(target.get_name()))
+
+    def checked(self, node):
+        return node.get_state_set().contains(self.atspi.StateType.CHECKED)
 
     def press(self, root, role, name, action="Press"):
         self.act(self.one(root, role, name), action)
@@ -153,13 +181,24 @@ class Bus:
         self.type(self.one(dialog, "text", "File name:"), path)
         self.press(dialog, "push button", button)
 
+    def all_windows(self):
+        windows = []
+        try:
+            for i in range(self.app.get_child_count()):
+                window = self.app.get_child_at_index(i)
+                if window is not None:
+                    window.get_role_name()
+                    windows.append(window)
+        except self.glib.Error:
+            pass
+        return windows
+
     def answer_ok(self):
         """Answers the one box open, and waits for it to close."""
         roles = ("alert", "dialog")
         self.press(self.window(roles, "OK"), "push button", "OK")
-        wait_for(lambda: None if any(
-            self.app.get_child_at_index(i).get_role_name() in roles
-            for i in range(self.app.get_child_count())) else True, "box to close")
+        wait_for(lambda: None if any(window.get_role_name() in roles for window in self.all_windows())
+                 else True, "box to close")
 
 
 FORM = """<!DOCTYPE html>
@@ -207,9 +246,13 @@ def main():
             mail_list = bus.one(main_window, "list", "Select variables to email")
             bus.tab_to(bus.one(main_window, "text", "Subject"), mail_list)
             bus.key(KEY_HOME)
-            for entry in ("$name", "$email", "$message"):
+            entries = [bus.one(mail_list, "list item", entry) for entry in ("$name", "$email", "$message")]
+            for _ in entries:
                 bus.key(KEY_SPACE)
                 bus.key(KEY_DOWN)
+            # Keys come through the display, the rest through the bus: the
+            # ticks must be there before the bus compiles.
+            bus.until(lambda: all(bus.checked(entry) for entry in entries), "the three ticks")
 
             bus.press(main_window, "push button", "Compile Script ")
             bus.answer_ok()
