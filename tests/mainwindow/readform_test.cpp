@@ -383,12 +383,21 @@ void ReadFormTest::aRuleAtFaultOpensAtItsCell_data()
     QTest::addColumn<QString>("attributes");
     QTest::addColumn<int>("column");
     QTest::addColumn<QString>("said"); // by the reading's report already
+    QTest::addColumn<QString>("mostFiles"); // typed into the rules after the reading
     using zestrel::FieldRulesModel;
-    QTest::newRow("set notation") << R"(pattern="\w[a&&b]")" << int(FieldRulesModel::Pattern) << "character 5 (\"&\")";
-    QTest::newRow("a reserved character") << R"(pattern="é[a(]")" << int(FieldRulesModel::Pattern) << "character 4, so";
-    QTest::newRow("unreadable") << R"(pattern="a{2,1}")" << int(FieldRulesModel::Pattern) << "\"a{2,1}\" (";
-    QTest::newRow("lengths") << R"(minlength="5" maxlength="2")" << int(FieldRulesModel::MinLength) << QString();
-    QTest::newRow("a range") << R"(type="number" min="5" max="1")" << int(FieldRulesModel::Min) << QString();
+    QTest::newRow("set notation") << R"(pattern="\w[a&&b]")" << int(FieldRulesModel::Pattern) << "character 5 (\"&\")"
+                                  << QString();
+    QTest::newRow("a reserved character")
+        << R"(pattern="é[a(]")" << int(FieldRulesModel::Pattern) << "character 4, so" << QString();
+    QTest::newRow("unreadable") << R"(pattern="a{2,1}")" << int(FieldRulesModel::Pattern) << "\"a{2,1}\" ("
+                                << QString();
+    QTest::newRow("lengths") << R"(minlength="5" maxlength="2")" << int(FieldRulesModel::MinLength) << QString()
+                             << QString();
+    QTest::newRow("a range") << R"(type="number" min="5" max="1")" << int(FieldRulesModel::Min) << QString()
+                             << QString();
+    QTest::newRow("a file limit") << R"(type="file")" << int(FieldRulesModel::MaxFiles)
+                                  << R"(enctype="multipart/form-data")"
+                                  << "0";
 }
 
 // When a rule stops the compile, OK opens the rules at the cell to mend.
@@ -397,6 +406,7 @@ void ReadFormTest::aRuleAtFaultOpensAtItsCell()
     QFETCH(QString, attributes);
     QFETCH(int, column);
     QFETCH(QString, said);
+    QFETCH(QString, mostFiles);
     QTemporaryDir dir;
     const QString page = dir.filePath("form.html");
     WriteFile(
@@ -406,6 +416,10 @@ void ReadFormTest::aRuleAtFaultOpensAtItsCell()
     ReadThroughButton(form.get(), page);
     const QString report = OnlyShownText();
     QVERIFY2(said.isEmpty() ? !report.contains("Please check") : report.contains(said), qPrintable(report));
+    if (!mostFiles.isEmpty()) {
+        auto* rules = Child<QAbstractItemModel>(form.get(), "FieldRules");
+        rules->setData(rules->index(1, zestrel::FieldRulesModel::MaxFiles), mostFiles, Qt::EditRole);
+    }
     Click(form.get(), "CheckBox8");
     TickSwitch(form.get(), "EmailVariables1", "CheckBox2");
     zestrel::MessageBoxes::takeShown();
