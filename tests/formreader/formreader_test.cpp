@@ -297,7 +297,9 @@ TEST(FieldRulesTest, ReadsLabelsAndRulesAsTheBrowserChecksThem)
                     [](FieldRule& r) {
                         r.accept = "image/*";
                         r.multiple = true;
-                    })}},
+                    }),
+                // Without [] PHP keeps only the last of several files.
+                Rule("scans", "Scans", "file")}},
     };
     for (const auto& page : pages) {
         SCOPED_TRACE(page.file);

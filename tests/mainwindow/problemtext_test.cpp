@@ -578,13 +578,13 @@ INSTANTIATE_TEST_SUITE_P(Settings, SafeCheckTest,
                 cv.maxBytes = "0";
                 cv.maxFiles = "1";
                 s.fieldRules = {cv};
-                s.uploadFolder = "uploads";
+                s.uploadFolder = "my/uploads";
             },
             {{Setting::FieldRules,
                  "Field Rules, \"name\": the limit \"0\" is not a whole number from 1: type one, such as 5, or clear "
                  "it for the default."},
                 {Setting::UploadFolder,
-                    "Upload folder \"uploads\" is not a full path, so the script could not tell where it starts: "
+                    "Upload folder \"my/uploads\" is not a full path, so the script could not tell where it starts: "
                     "type the whole path on your server, such as /home/site/uploads."}}},
         CheckCase{"FileFieldsWithoutAFolder",
             [](ScriptSettings& s) {
