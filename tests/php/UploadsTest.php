@@ -14,6 +14,7 @@ final class UploadsTest extends TestCase
     public static function names(): array
     {
         $long = str_repeat('é', 130) . '.pdf'; // 264 bytes
+        $extension = '.' . str_repeat('x', 15); // the longest kept whole
         return [
             ['cv.pdf', 'cv.pdf'],
             ['../../x.php', 'x.php'],
@@ -23,6 +24,8 @@ final class UploadsTest extends TestCase
             ["\xFF.pdf", "\u{FFFD}.pdf"],
             ['  ', 'file'],
             [$long, str_repeat('é', 125) . '.pdf'],
+            [str_repeat('a', 300) . $extension, str_repeat('a', 239) . $extension],
+            [str_repeat('a', 300) . $extension . 'y', str_repeat('a', 255)],
             ['Lebenslauf Müller ✓.pdf', 'Lebenslauf Müller ✓.pdf'],
         ];
     }
