@@ -98,4 +98,37 @@ final class UploadsTest extends TestCase
         $this->assertSame($file, zestrel_kept_file(zestrel_kept_line($file)));
         $this->assertNull(zestrel_kept_file('cv.pdf (1 bytes, a/b, kept as ../../etc/passwd)'));
     }
+
+    /** @dataProvider moves */
+    public function testPostKeptWholeOrNotAtAll(int $failAt, int $kept): void
+    {
+        $sent = [];
+        foreach (['a.pdf', 'b.pdf'] as $name) {
+            $sent[] = $tmp = tempnam(sys_get_temp_dir(), 'zestrel');
+            file_put_contents($tmp, '%PDF-1.4 ' . $name);
+        }
+        $_FILES = ['cv' => ['name' => ['a.pdf', 'b.pdf'], 'tmp_name' => $sent, 'error' => [0, 0], 'size' => [13, 13]]];
+        $moves = 0;
+        $move = static function (string $from, string $to) use (&$moves, $failAt): bool {
+            return ++$moves !== $failAt && copy($from, $to);
+        };
+        try {
+            $lines = explode("\n", zestrel_keep_files([['cv', 'cv']], $move)['cv']);
+            $this->assertSame(['name' => 'b.pdf', 'size' => 13, 'type' => 'application/pdf'],
+                array_slice(zestrel_kept_file($lines[1]), 0, 3));
+        } catch (RuntimeException) {
+            $this->assertNotSame(0, $failAt);
+        }
+        $files = glob(ZESTREL_UPLOADS . '/*');
+        $this->assertCount($kept, $files);
+        foreach ($files as $file) {
+            $this->assertSame(0640, fileperms($file) & 0777);
+        }
+        exec('rm -rf ' . escapeshellarg(dirname(ZESTREL_UPLOADS)) . ' ' . implode(' ', array_map('escapeshellarg', $sent)));
+    }
+
+    public static function moves(): array
+    {
+        return ['both kept' => [0, 2], 'the first fails' => [1, 0], 'the second fails' => [2, 0]];
+    }
 }

@@ -260,9 +260,11 @@ function zestrel_upload_folder(): string
 // Keeps the checked files of the post in the upload folder, each under 16
 // random bytes in hex with no extension, readable by the script's user and
 // group only, and gives each field's files as the record and the mail name
-// them. When one cannot be kept, none is.
-function zestrel_keep_files(array $fields): array
+// them. When one cannot be kept, none is. $move is PHP's own unless a test
+// stands in for it.
+function zestrel_keep_files(array $fields, ?callable $move = null): array
 {
+    $move ??= move_uploaded_file(...);
     $folder = zestrel_upload_folder();
     $kept = [];
     $paths = [];
@@ -273,7 +275,7 @@ function zestrel_keep_files(array $fields): array
                 $stored = bin2hex(random_bytes(16));
                 $path = $folder . '/' . $stored;
                 $type = zestrel_file_type($entry['tmp_name']);
-                if (!move_uploaded_file($entry['tmp_name'], $path)) {
+                if (!$move($entry['tmp_name'], $path)) {
                     throw new RuntimeException('a file could not be moved into the upload folder ' . $folder);
                 }
                 $paths[] = $path;
