@@ -48,8 +48,8 @@ final class UploadsTest extends TestCase
             ['scan.tiff', 'image/tiff', 'application/pdf, image/tiff', true],
             ['plan.dwg', 'application/octet-stream', '.dwg', true],
             ['plan.dwg', 'application/octet-stream', '.dxf', false],
-            ['noextension', 'application/pdf', '.pdf', false],
-            ['noextension', 'application/pdf', 'application/pdf', true],
+            ['xpdf', 'application/pdf', '.pdf', false],
+            ['xpdf', 'application/pdf', 'application/pdf', true],
             ['image.svg', 'image/svg+xml', 'image/png', false],
         ];
     }
@@ -89,6 +89,39 @@ final class UploadsTest extends TestCase
         $this->assertSame([true, true, false, false, true, false], $verdicts);
         $this->assertTrue(is_dir($site . '/kept') && is_dir($site . '/www/kept'));
         exec('rm -rf ' . escapeshellarg($site));
+    }
+
+    public function testUploadFolderInsideTheSiteIsClosed(): void
+    {
+        $_SERVER['DOCUMENT_ROOT'] = dirname(ZESTREL_UPLOADS);
+        ini_set('error_log', '/dev/null');
+        $this->assertSame(ZESTREL_UPLOADS, zestrel_upload_folder());
+        $this->assertSame("Require all denied\n", file_get_contents(ZESTREL_UPLOADS . '/.htaccess'));
+        unset($_SERVER['DOCUMENT_ROOT']);
+        exec('rm -rf ' . escapeshellarg(dirname(ZESTREL_UPLOADS)));
+    }
+
+    /** @dataProvider drops */
+    public function testFilesDropped(int $fewer, int $unexplained, bool $dropped): void
+    {
+        $kept = (int) ini_get('max_file_uploads') - $fewer;
+        $_FILES = ['scans' => ['name' => array_fill(0, $kept, 'scan.pdf'), 'error' => array_fill(0, $kept, 0),
+            'size' => array_fill(0, $kept, 10000), 'tmp_name' => array_fill(0, $kept, '/tmp/x')]];
+        $_SERVER['CONTENT_LENGTH'] = $kept * (10000 + 150) + $unexplained;
+        $this->assertSame($dropped, zestrel_files_dropped());
+        $_FILES = [];
+        unset($_SERVER['CONTENT_LENGTH']);
+    }
+
+    public static function drops(): array
+    {
+        // A post holding one more 10 KB file than PHP kept, against one
+        // that held only what PHP kept.
+        return [
+            'as many as PHP keeps, all kept' => [0, 0, false],
+            'as many as PHP keeps, one dropped' => [0, 10150, true],
+            'fewer than PHP keeps' => [1, 10150, false],
+        ];
     }
 
     public function testKeptLineReadsBack(): void
