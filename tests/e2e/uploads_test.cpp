@@ -47,7 +47,7 @@ protected:
     };
 
     // Compiles the script for a CV (required, .pdf) and up to two photos of
-    // at most 1000 bytes, and posts the parts with a name.
+    // at most 999 bytes, and posts the parts with a name.
     Result Post(std::vector<e2e::Part> parts, const std::vector<std::string>& ini = {})
     {
         scriptgen::ScriptSettings s;
@@ -65,7 +65,7 @@ protected:
         photos.type = "file";
         photos.multiple = true;
         photos.accept = "image/*";
-        photos.maxBytes = "1000";
+        photos.maxBytes = "999";
         photos.maxFiles = "2";
         s.fieldRules = {cv, photos};
         s.uploadFolder = (dir_.path() / "kept").string();
@@ -144,16 +144,15 @@ TEST_F(UploadsTest, EachPostIsKeptWholeOrNotAtAll)
         {"a UTF-8 name", {Cv(kPdf, "Lebenslauf M\xc3\xbcller \xe2\x9c\x93.pdf")}, 303, 1, {},
             "CV: Lebenslauf M\xc3\xbcller \xe2\x9c\x93.pdf ("},
         {"0 bytes", {Cv(""), Photo(Gif())}, 422, 0},
-        {"exactly the most bytes", {Cv(), Photo(Gif(1000))}, 303, 2},
-        {"one byte over", {Cv(), Photo(Gif(1001))}, 422, 0},
+        {"exactly the most bytes", {Cv(), Photo(Gif(999))}, 303, 2},
+        {"one byte over", {Cv(), Photo(Gif(1000))}, 422, 0},
         {"the most files", {Cv(), Photo(Gif()), Photo(Gif())}, 303, 3},
         {"one file more than allowed", {Cv(), Photo(Gif()), Photo(Gif()), Photo(Gif())}, 422, 0},
         {"a required file missing", {{"cv", "", "", "application/octet-stream"}}, 422, 0},
         {"a file field sent as text", {{"cv", "cv.pdf"}}, 422, 0},
-        {"more files than max_file_uploads", {Cv(), Photo(Gif(1000)), Photo(Gif(1000))}, 422, 0,
-            {"max_file_uploads=2"}},
-        {"100 files", std::vector<e2e::Part>(100, Photo(Gif(1000))), 422, 0},
-        {"a post over post_max_size", {Cv(), Photo(Gif(1000))}, 413, 0, {"post_max_size=1K"}},
+        {"more files than max_file_uploads", {Cv(), Photo(Gif(999)), Photo(Gif(999))}, 422, 0, {"max_file_uploads=2"}},
+        {"100 files", std::vector<e2e::Part>(100, Photo(Gif(999))), 422, 0},
+        {"a post over post_max_size", {Cv(), Photo(Gif(999))}, 413, 0, {"post_max_size=1K"}},
         {"a file over upload_max_filesize", {Cv(kPdf + std::string(2000, ' '))}, 422, 0, {"upload_max_filesize=1K"}},
     };
     for (const auto& c : cases) {
